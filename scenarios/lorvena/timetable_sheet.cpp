@@ -1,0 +1,14 @@
+#include "lorvena.h"
+
+namespace scenario::lorvena {
+namespace {
+
+constexpr std::string_view kLines[] = {
+    "riferimento fine del file",
+};
+
+}  // namespace
+
+std::span<const std::string_view> timetable_sheet() { return kLines; }
+
+}  // namespace scenario::lorvena

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <string>
+
+#include "model/build_state.h"
+#include "platform/file_system.h"
+
+namespace scenario {
+
+/// The compile step: reads the line description at `line_path`, then the
+/// train description at `train_path`, into `st` (grid, line plan, station
+/// table), deleting each source text as it goes. Faults in the texts are
+/// recorded in st.error_code / st.error_position_m, never thrown. Any read
+/// failure ends the step with code 25 after both texts have been deleted
+/// where they still exist. Throws FileError only when a source text cannot
+/// be deleted.
+void memorizza_dati(BuildState& st, FileSystem& fs, const std::string& line_path,
+                    const std::string& train_path);
+
+}  // namespace scenario

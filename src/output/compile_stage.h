@@ -1,0 +1,29 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "driver/file_naming.h"
+#include "model/build_state.h"
+#include "platform/file_system.h"
+
+namespace scenario {
+
+struct CompileResult {
+  /// "1250" or "1251" when a reserved slot was taken: no file was written
+  /// and the caller shows the error and ends the program. Empty otherwise.
+  std::string fatal_code;
+  /// Full names of the binary files written, in writing order. Empty when
+  /// the line reader stopped before a grid existed.
+  std::vector<std::string> files_written;
+};
+
+/// The compile stage: clears the error state and the station table, reads
+/// both source texts, runs the finishing pass, seals, and writes the binary
+/// files named in `files` (the line plan only when `j` is not 0).
+/// Throws FileError when a file cannot be written or a source text deleted.
+CompileResult memorizza_percorso(BuildState& st, FileSystem& fs, const ScenarioFiles& files,
+                                 int32_t j);
+
+}  // namespace scenario

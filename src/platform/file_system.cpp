@@ -1,0 +1,122 @@
+#include "platform/file_system.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <system_error>
+
+namespace scenario {
+namespace {
+
+int number_for_errno(int err) {
+  switch (err) {
+    case ENOENT:
+      return kErrFileNotFound;
+    case ENOTDIR:
+      return kErrPathNotFound;
+    case EACCES:
+    case EPERM:
+    case EROFS:
+      return kErrPermissionDenied;
+    case EIO:
+    case ENOSPC:
+      return kErrDeviceIo;
+    default:
+      return kErrPathFileAccess;
+  }
+}
+
+[[noreturn]] void fail(const char* what, const std::string& path, int err) {
+  throw FileError(number_for_errno(err),
+                  std::string(what) + " '" + path + "': " + std::strerror(err));
+}
+
+// A FILE* that closes itself, so that every path out of a step closes what
+// it opened.
+struct File {
+  std::FILE* f = nullptr;
+  bool open = false;
+  File() = default;
+  File(const File&) = delete;
+  File& operator=(const File&) = delete;
+  ~File() {
+    if (open) std::fclose(f);
+  }
+  void set(std::FILE* file) {
+    f = file;
+    open = file != nullptr;
+  }
+  int close() {
+    open = false;
+    return std::fclose(f);
+  }
+};
+
+}  // namespace
+
+bool DiskFileSystem::is_regular_file(const std::string& path) {
+  std::error_code ec;
+  return std::filesystem::is_regular_file(std::filesystem::path(path), ec);
+}
+
+std::string DiskFileSystem::read_file(const std::string& path) {
+  File file;
+  // Binary mode: the readers see the CR LF line ends themselves.
+  file.set(std::fopen(path.c_str(), "rb"));
+  if (!file.open) fail("cannot open", path, errno);
+  std::string content;
+  char buffer[65536];
+  size_t n = 0;
+  while ((n = std::fread(buffer, 1, sizeof buffer, file.f)) > 0) content.append(buffer, n);
+  if (std::ferror(file.f) != 0) fail("cannot read", path, EIO);
+  return content;
+}
+
+void DiskFileSystem::replace_file(const std::string& path, std::string_view bytes) {
+  {
+    // Open for binary access creates the file without touching its content;
+    // it fails here, before anything is deleted, when the directory does not
+    // let us create or write the file.
+    File probe;
+    probe.set(std::fopen(path.c_str(), "ab"));
+    if (!probe.open) fail("cannot create", path, errno);
+    if (probe.close() != 0) fail("cannot close", path, errno);
+  }
+  if (std::remove(path.c_str()) != 0) fail("cannot delete", path, errno);
+  File out;
+  out.set(std::fopen(path.c_str(), "wb"));
+  if (!out.open) fail("cannot create", path, errno);
+  if (!bytes.empty() && std::fwrite(bytes.data(), 1, bytes.size(), out.f) != bytes.size()) {
+    fail("cannot write", path, errno != 0 ? errno : EIO);
+  }
+  if (out.close() != 0) fail("cannot write", path, errno != 0 ? errno : EIO);
+}
+
+void DiskFileSystem::remove_file(const std::string& path) {
+  if (std::remove(path.c_str()) != 0) fail("cannot delete", path, errno);
+}
+
+bool MemoryFileSystem::is_regular_file(const std::string& path) { return has(path); }
+
+std::string MemoryFileSystem::read_file(const std::string& path) {
+  auto it = files_.find(path);
+  if (it == files_.end()) throw FileError(kErrFileNotFound, "cannot open '" + path + "'");
+  return it->second;
+}
+
+void MemoryFileSystem::replace_file(const std::string& path, std::string_view bytes) {
+  if (no_write_.count(path) != 0) {
+    throw FileError(kErrPermissionDenied, "cannot create '" + path + "'");
+  }
+  files_[path] = std::string(bytes);
+}
+
+void MemoryFileSystem::remove_file(const std::string& path) {
+  if (no_remove_.count(path) != 0) {
+    throw FileError(kErrPermissionDenied, "cannot delete '" + path + "'");
+  }
+  if (files_.erase(path) == 0) throw FileError(kErrFileNotFound, "cannot delete '" + path + "'");
+}
+
+}  // namespace scenario
