@@ -3,7 +3,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/ensure-deps.sh build
-cmake -S . -B build/release -DCMAKE_BUILD_TYPE=Release -DSCENARIO_TESTS=OFF >/dev/null
+cmake -S . -B build/release -DCMAKE_BUILD_TYPE=Release -DSCENARIO_TESTS=OFF -DSCENARIO_TOOLS=OFF >/dev/null
 cmake --build build/release -j"$(nproc)" --target scenario_builder
 mkdir -p run
 cp build/release/scenario_builder run/
