@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace scenario {
 
@@ -18,10 +19,14 @@ class ItemStream {
   /// remain.
   bool at_end() const;
 
-  /// A text item. A quoted item runs to the next double quote; any other to
-  /// the next comma or line end.
+  /// A text item. A quoted item runs to the next double quote, and what
+  /// follows it up to the next comma or line end is dropped; any other runs
+  /// to the next comma or line end, without its trailing blanks. Throws on an
+  /// unterminated quote and on an item longer than 32767 characters.
   std::string read_text();
-  /// A 32-bit signed decimal integer; an empty item is 0.
+  /// A 32-bit signed decimal integer: optional sign, then digits only. It
+  /// ends at a blank, comma or line end; blanks and one comma or line end
+  /// after it are consumed with it. An empty item is 0.
   int32_t read_long();
   /// A 16-bit signed decimal integer.
   int16_t read_integer();
@@ -35,6 +40,16 @@ class ItemStream {
   const std::string& last_item() const { return last_item_; }
 
  private:
+  /// Moves the read position to `to`, counting the line ends passed over.
+  void advance(size_t to);
+  /// Skips blanks, tabs and line ends; throws when nothing is left.
+  void begin_item();
+  /// Consumes one comma or one line end (CR LF as one) at the read position.
+  void consume_separator();
+  /// A signed decimal item within lo .. hi.
+  int64_t read_number(int64_t lo, int64_t hi, const char* type);
+  [[noreturn]] void fail(const std::string& what) const;
+
   std::string text_;
   size_t pos_ = 0;
   int line_ = 1;
