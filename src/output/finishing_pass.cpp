@@ -1,8 +1,154 @@
 #include "output/finishing_pass.h"
 
+#include <initializer_list>
+
 namespace scenario {
+namespace {
+
+constexpr int16_t kDerivedPointSpeed = 180;
+/// Slow-downs at or above this speed get no points inside them.
+constexpr int16_t kNoInnerPointsSpeed = 110;
+/// A point every this many cells (400 m) inside a slow-down.
+constexpr int kInnerPointSpacing = 8;
+/// How far before a warning board signals are looked for.
+constexpr int kSignalLookBack = 20;
+/// Signals below this cell are never looked at: a point beside them would
+/// land in cell 1, whose first values are reserved.
+constexpr int64_t kLowestSignalCell = 3;
+/// How many cells from a slow-down's end the first signal is looked for.
+constexpr int kSignalSearchAfterEnd = 12;
+
+class Pass {
+ public:
+  explicit Pass(BuildState& st) : st_(st), grid_(st.grid) {}
+
+  void run() {
+    const int64_t last = grid_.grid_last_index();
+    // Points placed ahead of i are seen by the later visits, as the grid is
+    // finished in one ascending sweep.
+    for (int64_t i = 1; i <= last - 2; ++i) {
+      const uint8_t kind = grid_.at(i).kind;
+      if (kind == kSlowDownWarning) {
+        signals_before_warning(i);
+      } else if (kind == kSlowDownStart) {
+        slow_down(i);
+      }
+    }
+  }
+
+ private:
+  bool kind_is(int64_t index, uint8_t kind) const {
+    return grid_.contains(index) && grid_.at(index).kind == kind;
+  }
+
+  /// Only free cells take a point; is_free is false outside the grid.
+  bool place_if_free(int64_t index) {
+    if (!grid_.is_free(index)) return false;
+    TrackCell& cell = grid_.at(index);
+    cell.kind = kPointWithSpeed;
+    cell.value1 = kDerivedPointSpeed;
+    return true;
+  }
+
+  void lower_to_derived_speed(int64_t index) {
+    TrackCell& cell = grid_.at(index);
+    cell.value1 = static_cast<int16_t>(minimo(kDerivedPointSpeed, cell.value1));
+  }
+
+  void record(int32_t code, int64_t cell_index) {
+    // A later error replaces an earlier one; the pass carries on.
+    st_.error_code = code;
+    st_.error_position_m = static_cast<int32_t>(cell_index * 50);
+  }
+
+  /// Every signal in the 20 cells before a warning board gets a point just
+  /// before it, or has the speed of the point already there lowered.
+  void signals_before_warning(int64_t board) {
+    for (int a = 1; a <= kSignalLookBack; ++a) {
+      const int64_t c = board - a;
+      if (c < kLowestSignalCell) break;
+      if (!kind_is(c, kSignal)) continue;
+      if (place_if_free(c - 1) || place_if_free(c - 2)) continue;
+      if (kind_is(c - 1, kPointWithSpeed)) {
+        lower_to_derived_speed(c - 1);
+      } else if (kind_is(c - 2, kPointWithSpeed)) {
+        lower_to_derived_speed(c - 2);
+      } else {
+        record(11, c);
+      }
+    }
+  }
+
+  /// A point in the first free cell of `start - d` for d in `distances`,
+  /// else code 12 at the start.
+  void point_before_start(int64_t start, std::initializer_list<int> distances) {
+    for (int d : distances) {
+      if (place_if_free(start - d)) return;
+    }
+    record(12, start);
+  }
+
+  void slow_down(int64_t start) {
+    if (start > 7) point_before_start(start, {5, 6, 7});
+    if (start > 13) point_before_start(start, {11, 12, 13});
+    if (start > 20) point_before_start(start, {18, 19, 20});
+    const bool inner_points = grid_.at(start).value1 < kNoInnerPointsSpeed;
+    const int64_t end = walk_to_end(start, inner_points);
+    point_before_signal_after(end);
+  }
+
+  /// Walks from the start to the slow-down's end (the first kind-2 cell
+  /// after it), placing a point every 8 cells when `place_points`, and
+  /// returns the cell where it stopped. A start whose end was overwritten, or
+  /// fell into the start cell itself, has no end ahead of it: the walk then
+  /// runs to the next slow-down's end or to the last cell, never past it.
+  int64_t walk_to_end(int64_t start, bool place_points) {
+    const int64_t last = grid_.grid_last_index();
+    int64_t j = start;
+    // Counts cells since the last point; it restarts from the cell actually
+    // used, and once a point found no room it never reaches 8 again.
+    int n = 0;
+    bool walk_blocked = !place_points;
+    while (true) {
+      ++j;
+      ++n;
+      if (!walk_blocked && n == kInnerPointSpacing) {
+        if (place_if_free(j)) {
+          n = 0;
+        } else if (place_if_free(j - 1)) {
+          n = 1;
+        } else if (place_if_free(j + 1)) {
+          n = -1;
+        } else {
+          record(13, j);
+          walk_blocked = true;
+        }
+      }
+      if (kind_is(j, kSlowDownEnd) || j >= last) return j;
+    }
+  }
+
+  /// The first signal within 12 cells from the end `end` gets a point just
+  /// before it; cells beyond the grid are not searched.
+  void point_before_signal_after(int64_t end) {
+    for (int64_t s = end; s <= end + kSignalSearchAfterEnd && grid_.contains(s); ++s) {
+      if (!kind_is(s, kSignal)) continue;
+      if (s - 1 > 0 && !place_if_free(s - 1) && !place_if_free(s - 2)) record(13, end);
+      return;
+    }
+  }
+
+  BuildState& st_;
+  CellGrid& grid_;
+};
+
+}  // namespace
 
 int32_t minimo(int32_t x, int32_t y) { return x > y ? y : x; }
-void finishing_pass(BuildState&) {}
+
+void finishing_pass(BuildState& st) {
+  if (!st.grid.exists()) return;
+  Pass(st).run();
+}
 
 }  // namespace scenario
