@@ -1,0 +1,203 @@
+#include "tools/compile_report.h"
+
+#include <filesystem>
+
+#include <nlohmann/json.hpp>
+
+#include "driver/file_naming.h"
+#include "output/compile_stage.h"
+#include "output/error_codes.h"
+#include "tools/inspect.h"
+#include "tools/text_encoding.h"
+
+namespace scenario::tools {
+namespace {
+
+using Json = nlohmann::ordered_json;
+
+constexpr int kExitClean = 0;
+constexpr int kExitCodeRecorded = 1;
+constexpr int kExitFatal = 2;
+
+const char* description_name(SourceOrigin::File f) {
+  switch (f) {
+    case SourceOrigin::File::kLineDescription: return "line description";
+    case SourceOrigin::File::kTrainDescription: return "train description";
+    case SourceOrigin::File::kNone: break;
+  }
+  return nullptr;
+}
+
+// The names end up inside file names: a separator would put the files
+// somewhere else than the output directory.
+bool valid_name(const std::string& s) {
+  return !s.empty() && s.find_first_of(std::string("/\\\0", 3)) == std::string::npos;
+}
+
+std::string without_trailing_separators(std::string dir) {
+  while (dir.size() > 1 && dir.back() == '/') dir.pop_back();
+  return dir;
+}
+
+bool read_text(const std::string& what, const std::string& path, std::string* text,
+               std::ostream& err) {
+  DiskFileSystem disk;
+  if (!disk.is_regular_file(path)) {
+    err << "scenario_tool: cannot read the " << what << " '" << path << "': no such file\n";
+    return false;
+  }
+  try {
+    *text = disk.read_file(path);
+  } catch (const FileError& e) {
+    err << "scenario_tool: cannot read the " << what << ": " << e.what() << "\n";
+    return false;
+  }
+  return true;
+}
+
+bool same_file(const std::string& a, const std::string& b) {
+  std::error_code ec;
+  return std::filesystem::equivalent(a, b, ec) && !ec;
+}
+
+}  // namespace
+
+bool code_has_position(int32_t code) {
+  switch (code) {
+    case 6: case 7: case 8: case 9: case 11: case 12: case 13: case 15:
+    case 16: case 17: case 18: case 19: case 20: case 21: case 22:
+      return true;
+    default:
+      return false;
+  }
+}
+
+CompileReport compile_in_memory(const std::string& line_text, const std::string& train_text,
+                                const CompileRequest& req, MemoryFileSystem& mem) {
+  const ScenarioFiles files =
+      scenario_files(req.out_dir, '/', req.scenario_name, req.train_code);
+  mem.put(files.line_description, line_text);
+  mem.put(files.train_description, train_text);
+  BuildState st;
+  st.scenario_name = req.scenario_name;
+  st.train_code = req.train_code;
+  const CompileResult result = memorizza_percorso(st, mem, files, req.write_plan ? 1 : 0);
+
+  CompileReport r;
+  r.error_code = st.error_code;
+  r.error_position_m = st.error_position_m;
+  r.fatal = result.fatal_code.empty() ? 0 : std::stoi(result.fatal_code);
+  r.files = result.files_written;
+  // The finishing pass records its codes without a source item; an origin
+  // left from an earlier reader code would point at the wrong line.
+  const bool from_finishing_pass = r.error_code >= 11 && r.error_code <= 13;
+  if (r.error_code != 0 && !from_finishing_pass) r.origin = st.error_origin;
+  if (r.origin.file == SourceOrigin::File::kLineDescription) r.origin_path = req.line_text_path;
+  if (r.origin.file == SourceOrigin::File::kTrainDescription) r.origin_path = req.train_text_path;
+  return r;
+}
+
+std::string report_message(const CompileReport& r) {
+  std::string msg;
+  if (r.error_code != 0) {
+    if (r.origin.file != SourceOrigin::File::kNone) {
+      msg += r.origin_path + ":" + std::to_string(r.origin.line) + ":" +
+             std::to_string(r.origin.column) + ": ";
+    }
+    msg += "code " + std::to_string(r.error_code) + ": " +
+           std::string(error_code_meaning(r.error_code));
+    if (code_has_position(r.error_code)) {
+      msg += ", at " + std::to_string(r.error_position_m) + " m";
+    }
+    if (r.origin.file != SourceOrigin::File::kNone) {
+      msg += std::string(" (") + description_name(r.origin.file) + ", item \"" +
+             cp1252_to_utf8(r.origin.item) + "\")";
+    }
+  }
+  if (r.fatal != 0) {
+    if (!msg.empty()) msg += "; ";
+    msg += "fatal " + std::to_string(r.fatal) + ": " +
+           std::string(error_code_meaning(r.fatal)) + "; no file written";
+  } else if (r.files.empty()) {
+    if (!msg.empty()) msg += "; ";
+    msg += "no file written: the line description gave no cell grid";
+  }
+  if (msg.empty()) msg = "no code recorded";
+  return msg;
+}
+
+int run_compile(const CompileRequest& given, bool json, std::ostream& out, std::ostream& err) {
+  if (!valid_name(given.scenario_name) || !valid_name(given.train_code)) {
+    err << "scenario_tool: --scenario and --train must be plain names, without '/' or '\\'\n";
+    return kExitUsage;
+  }
+  CompileRequest req = given;
+  req.out_dir = without_trailing_separators(req.out_dir);
+
+  std::string line_text, train_text;
+  if (!read_text("line description", req.line_text_path, &line_text, err) ||
+      !read_text("train description", req.train_text_path, &train_text, err)) {
+    return kExitNoInput;
+  }
+
+  std::error_code ec;
+  std::filesystem::create_directories(req.out_dir, ec);
+  if (ec) {
+    err << "scenario_tool: cannot create the output directory '" << req.out_dir
+        << "': " << ec.message() << "\n";
+    return kExitCannotCreate;
+  }
+  const ScenarioFiles names =
+      scenario_files(req.out_dir, '/', req.scenario_name, req.train_code);
+  for (const std::string& target : {names.line_plan, names.train_file, names.cell_grid}) {
+    for (const std::string& input : {req.line_text_path, req.train_text_path}) {
+      if (same_file(target, input)) {
+        err << "scenario_tool: the output '" << target << "' is the input '" << input
+            << "'; choose another --out\n";
+        return kExitUsage;
+      }
+    }
+  }
+
+  MemoryFileSystem mem;
+  CompileReport report;
+  try {
+    report = compile_in_memory(line_text, train_text, req, mem);
+  } catch (const FileError& e) {
+    err << "scenario_tool: the compile stage failed: " << e.what() << "\n";
+    return kExitSoftware;
+  }
+
+  DiskFileSystem disk;
+  for (const std::string& path : report.files) {
+    try {
+      disk.replace_file(path, mem.read_file(path));
+    } catch (const FileError& e) {
+      err << "scenario_tool: " << e.what() << "\n";
+      return kExitCannotCreate;
+    }
+  }
+
+  const std::string message = report_message(report);
+  if (json) {
+    const char* which = description_name(report.origin.file);
+    const bool located = which != nullptr;
+    Json j{{"error_code", report.error_code},
+           {"error_position_m", report.error_position_m},
+           {"fatal", report.fatal != 0 ? Json(report.fatal) : Json(nullptr)},
+           {"files", report.files},
+           {"file", located ? Json(which) : Json(nullptr)},
+           {"line", located ? Json(report.origin.line) : Json(nullptr)},
+           {"column", located ? Json(report.origin.column) : Json(nullptr)},
+           {"item", located ? Json(cp1252_to_utf8(report.origin.item)) : Json(nullptr)},
+           {"message", message}};
+    out << j.dump(2) << "\n";
+  } else {
+    for (const std::string& path : report.files) out << "wrote " << path << "\n";
+    out << message << "\n";
+  }
+  if (report.fatal != 0) return kExitFatal;
+  return report.error_code != 0 ? kExitCodeRecorded : kExitClean;
+}
+
+}  // namespace scenario::tools

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <ostream>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "model/station_table.h"
+#include "model/track_cell.h"
+#include "tools/compiled_files.h"
+
+namespace scenario::tools {
+
+enum class OutputStyle { kText, kJson, kCsv };
+
+/// Exit statuses shared by the subcommands (the BSD sysexits values).
+constexpr int kExitUsage = 64;
+constexpr int kExitBadData = 65;
+constexpr int kExitNoInput = 66;
+constexpr int kExitSoftware = 70;
+constexpr int kExitCannotCreate = 73;
+
+/// Reads `path`, picks its format by name and prints it. Returns 0, or
+/// kExitUsage when the name fits no format, kExitNoInput when the file cannot
+/// be read, kExitBadData when its content is refused (message on `err`).
+int inspect_file(const std::string& path, OutputStyle style, std::ostream& out,
+                 std::ostream& err);
+
+/// The cells in use with their fields, then the speed, gradient, adhesion
+/// and montagna profiles as runs. CSV lists every cell.
+void print_cell_grid(std::string_view name, const std::vector<TrackCell>& cells,
+                     OutputStyle style, std::ostream& out);
+/// Every slot in use with every field.
+void print_train_file(std::string_view name, const StationTable& table, OutputStyle style,
+                      std::ostream& out);
+/// Point count, extent and final heading; CSV lists every point.
+void print_line_plan(std::string_view name, const PlanFile& plan, OutputStyle style,
+                     std::ostream& out);
+
+}  // namespace scenario::tools

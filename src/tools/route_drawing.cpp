@@ -1,0 +1,611 @@
+#include "tools/route_drawing.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <limits>
+
+#include "platform/file_system.h"
+#include "tools/inspect.h"
+#include "tools/text_encoding.h"
+
+namespace scenario::tools {
+namespace {
+
+constexpr double kWidth = 1400;
+constexpr double kLeft = 120;
+constexpr double kRight = 30;
+constexpr double kPlotWidth = kWidth - kLeft - kRight;
+constexpr double kCharWidth = 6.2;  // of the 11 px sans-serif labels
+constexpr double kLabelHeight = 12;
+
+std::string num(double v) {
+  char buffer[32];
+  std::snprintf(buffer, sizeof buffer, "%.1f", v);
+  return buffer;
+}
+
+std::string km_text(int64_t metres) {
+  char buffer[32];
+  if (metres % 1000 == 0) {
+    std::snprintf(buffer, sizeof buffer, "%lld km", static_cast<long long>(metres / 1000));
+  } else {
+    std::snprintf(buffer, sizeof buffer, "%.1f km", static_cast<double>(metres) / 1000.0);
+  }
+  return buffer;
+}
+
+std::string clock_label(int32_t seconds) {
+  if (seconds <= 0) return "";
+  char buffer[32];
+  if (seconds % 60 == 0) {
+    std::snprintf(buffer, sizeof buffer, "%02d:%02d", seconds / 3600, seconds / 60 % 60);
+  } else {
+    std::snprintf(buffer, sizeof buffer, "%02d:%02d:%02d", seconds / 3600, seconds / 60 % 60,
+                  seconds % 60);
+  }
+  return buffer;
+}
+
+// A tick spacing from a 1-2-5 series that gives at most `max_ticks` ticks
+// over `length_m`.
+int64_t tick_step(double length_m, double max_ticks) {
+  static constexpr int64_t kSteps[] = {500,    1000,   2000,   5000,    10000,   20000,  25000,
+                                       50000,  100000, 200000, 250000,  500000,  1000000};
+  for (const int64_t s : kSteps) {
+    if (length_m / static_cast<double>(s) <= max_ticks) return s;
+  }
+  return 1000000;
+}
+
+struct Box {
+  double x0, y0, x1, y1;
+};
+
+// Greedy label placement: a label that would overlap one already placed is
+// left out, which is what keeps a 1000 km route readable.
+class Labels {
+ public:
+  bool place(const Box& b) {
+    for (const Box& o : boxes_) {
+      if (b.x0 < o.x1 && o.x0 < b.x1 && b.y0 < o.y1 && o.y0 < b.y1) return false;
+    }
+    boxes_.push_back(b);
+    return true;
+  }
+
+ private:
+  std::vector<Box> boxes_;
+};
+
+double text_width(const std::string& s) { return static_cast<double>(s.size()) * kCharWidth; }
+
+class Svg {
+ public:
+  void line(double x0, double y0, double x1, double y1, const char* stroke, double width) {
+    body_ += "<line x1=\"" + num(x0) + "\" y1=\"" + num(y0) + "\" x2=\"" + num(x1) + "\" y2=\"" +
+             num(y1) + "\" stroke=\"" + stroke + "\" stroke-width=\"" + num(width) + "\"/>\n";
+  }
+  void rect(double x, double y, double w, double h, const char* fill, const char* stroke) {
+    body_ += "<rect x=\"" + num(x) + "\" y=\"" + num(y) + "\" width=\"" + num(std::max(w, 0.5)) +
+             "\" height=\"" + num(h) + "\" fill=\"" + fill + "\" stroke=\"" + stroke + "\"/>\n";
+  }
+  void circle(double x, double y, double r, const char* fill) {
+    body_ += "<circle cx=\"" + num(x) + "\" cy=\"" + num(y) + "\" r=\"" + num(r) + "\" fill=\"" +
+             fill + "\"/>\n";
+  }
+  // Every text drawn comes from the compiled files, one byte per character.
+  void text(double x, double y, const std::string& raw_cp1252, const char* anchor = "start",
+            const char* extra = "") {
+    body_ += "<text x=\"" + num(x) + "\" y=\"" + num(y) + "\" text-anchor=\"" + anchor + "\"" +
+             extra + ">" + xml_text(raw_cp1252) + "</text>\n";
+  }
+  void polyline(const std::vector<std::pair<double, double>>& pts, const char* stroke,
+                double width) {
+    if (pts.size() < 2) return;
+    body_ += "<polyline fill=\"none\" stroke=\"" + std::string(stroke) + "\" stroke-width=\"" +
+             num(width) + "\" stroke-linejoin=\"round\" points=\"";
+    for (size_t i = 0; i < pts.size(); ++i) {
+      if (i != 0) body_ += ' ';
+      body_ += num(pts[i].first) + "," + num(pts[i].second);
+    }
+    body_ += "\"/>\n";
+  }
+  void raw(const std::string& s) { body_ += s; }
+
+  std::string document(double height) const {
+    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+           "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" + num(kWidth) + "\" height=\"" +
+           num(height) + "\" viewBox=\"0 0 " + num(kWidth) + " " + num(height) +
+           "\" font-family=\"sans-serif\" font-size=\"11\">\n"
+           "<rect x=\"0\" y=\"0\" width=\"" + num(kWidth) + "\" height=\"" + num(height) +
+           "\" fill=\"white\"/>\n" + body_ + "</svg>\n";
+  }
+
+ private:
+  std::string body_;
+};
+
+struct Station {
+  int64_t position_m;
+  int64_t area_start_m;
+  int64_t area_end_m;
+  std::string label;  // name and time, code page 1252
+};
+
+std::vector<Station> stations_of(const StationTable& table) {
+  std::vector<Station> out;
+  for (int s = 1; s < kProgressiveTreSlot; ++s) {
+    const StationRecord& r = table[static_cast<size_t>(s)];
+    if (!slot_in_use(r) || slot_role(s, r) != "station") continue;
+    std::string label = r.name;
+    const std::string clock = clock_label(r.time_s);
+    if (!clock.empty()) label += " " + clock;
+    out.push_back({r.position_m, r.area_start_m, r.area_end_m, label});
+  }
+  return out;
+}
+
+// The plan's points, metre by metre, for looking up where a position lies.
+struct PlanPoints {
+  std::vector<int64_t> metre;
+  std::vector<double> x, y;
+
+  // The last point at or before `m`; the first point before the plan starts.
+  size_t index_at(int64_t m) const {
+    const auto it = std::upper_bound(metre.begin(), metre.end(), m);
+    return it == metre.begin() ? 0 : static_cast<size_t>(it - metre.begin() - 1);
+  }
+};
+
+PlanPoints plan_points(const PlanFile& plan) {
+  PlanPoints p;
+  for (size_t m = 0; m < plan.x.size(); ++m) {
+    if (plan.x[m].tag == PlanValue::Tag::kEmpty) continue;
+    const double x = plan.x[m].as_real(), y = plan.y[m].as_real();
+    if (!std::isfinite(x) || !std::isfinite(y)) continue;
+    p.metre.push_back(static_cast<int64_t>(m));
+    p.x.push_back(x);
+    p.y.push_back(y);
+  }
+  return p;
+}
+
+class Drawing {
+ public:
+  explicit Drawing(const RouteFiles& route) : route_(route) {
+    const int64_t last_cell_m = static_cast<int64_t>(route.cells.size() - 1) * 50;
+    int64_t length = route.stations[kTrainValuesSlot].area_end_m;
+    if (length <= 0 || length > last_cell_m) length = std::max<int64_t>(last_cell_m - 7000, 0);
+    stations_ = stations_of(route.stations);
+    for (const Station& s : stations_) {
+      if (s.position_m <= last_cell_m) length = std::max(length, s.position_m);
+    }
+    axis_end_m_ = std::max<int64_t>(length, 1000);
+  }
+
+  std::string svg() {
+    svg_.text(kLeft, 28, route_.title, "start", " font-size=\"16\" font-weight=\"bold\"");
+    double y = 44;
+    if (route_.plan) {
+      y = plan_view(y) + 30;
+    } else {
+      svg_.text(kLeft, y + 14, "no line plan file: plan view left out");
+      y += 34;
+    }
+    const double profiles_top = y;
+    y = step_profile(y, 110, "gradient", gradient, "#7a4a00", true) + 14;
+    y = speed_profile(y, 140) + 14;
+    y = step_profile(y, 70, "adhesion", adhesion, "#2b7a2b", false) + 14;
+    y = marks(y);
+    y = axis(profiles_top, y);
+    return svg_.document(y + 16);
+  }
+
+ private:
+  double mx(double metres) const {
+    return kLeft + std::clamp(metres, 0.0, static_cast<double>(axis_end_m_)) /
+                       static_cast<double>(axis_end_m_) * kPlotWidth;
+  }
+
+  double plan_view(double top) {
+    const PlanPoints pts = plan_points(*route_.plan);
+    constexpr double kHeight = 560;
+    constexpr double kPad = 50;
+    svg_.rect(kLeft, top, kPlotWidth, kHeight, "#fbfbf8", "#cccccc");
+    svg_.text(kLeft - 10, top + 14, "plan", "end", " font-weight=\"bold\"");
+    if (pts.metre.size() < 2) {
+      svg_.text(kLeft + 10, top + 20, "the line plan holds no points");
+      return top + kHeight;
+    }
+    const auto [min_x, max_x] = std::minmax_element(pts.x.begin(), pts.x.end());
+    const auto [min_y, max_y] = std::minmax_element(pts.y.begin(), pts.y.end());
+    const double span_x = std::max(*max_x - *min_x, 1e-9);
+    const double span_y = std::max(*max_y - *min_y, 1e-9);
+    // One scale for both axes, so that curves keep their shape.
+    const double scale =
+        std::min((kPlotWidth - 2 * kPad) / span_x, (kHeight - 2 * kPad) / span_y);
+    const double off_x = kLeft + (kPlotWidth - span_x * scale) / 2;
+    const double off_y = top + (kHeight - span_y * scale) / 2;
+    auto px = [&](size_t i) { return off_x + (pts.x[i] - *min_x) * scale; };
+    auto py = [&](size_t i) { return off_y + (*max_y - pts.y[i]) * scale; };
+
+    const size_t n = pts.metre.size();
+    const size_t stride = (n + kMaxPlanPoints - 2) / (kMaxPlanPoints - 1);
+    std::vector<std::pair<double, double>> line;
+    for (size_t i = 0; i < n; i += stride) line.emplace_back(px(i), py(i));
+    if ((n - 1) % stride != 0) line.emplace_back(px(n - 1), py(n - 1));
+    svg_.polyline(line, "#333333", 2);
+
+    // Scale bar: the equal scale is only worth something when it is shown.
+    const int64_t bar_m = tick_step(span_x > span_y ? span_x : span_y, 8);
+    const double bar_px = static_cast<double>(bar_m) * scale;
+    if (bar_px < kPlotWidth / 2) {
+      svg_.line(kLeft + 20, top + kHeight - 20, kLeft + 20 + bar_px, top + kHeight - 20, "#555555",
+                2);
+      svg_.text(kLeft + 20, top + kHeight - 26, "scale: " + km_text(bar_m));
+    }
+
+    Labels labels;
+    // Stations first: their names matter more than the kilometre labels.
+    for (const Station& s : stations_) {
+      const size_t i = pts.index_at(s.position_m);
+      const double x = px(i), y = py(i);
+      svg_.circle(x, y, 4.5, "#c0392b");
+      const double w = text_width(s.label);
+      const Box candidates[] = {{x + 8, y - 5, x + 8 + w, y + 7},
+                                {x - 8 - w, y - 5, x - 8, y + 7},
+                                {x - w / 2, y - 20, x + w / 2, y - 8},
+                                {x - w / 2, y + 9, x + w / 2, y + 21}};
+      for (const Box& b : candidates) {
+        if (labels.place(b)) {
+          svg_.text(b.x0, b.y1 - 2, s.label, "start", " fill=\"#c0392b\"");
+          break;
+        }
+      }
+    }
+    const int64_t step = tick_step(static_cast<double>(axis_end_m_), 30);
+    for (int64_t m = 0; m <= axis_end_m_; m += step) {
+      const size_t i = pts.index_at(m);
+      const double x = px(i), y = py(i);
+      svg_.circle(x, y, 2.5, "#1f4e99");
+      const std::string t = km_text(m);
+      const double w = text_width(t);
+      const Box candidates[] = {{x - 6 - w, y - 14, x - 6, y - 2}, {x + 6, y + 2, x + 6 + w, y + 14}};
+      for (const Box& b : candidates) {
+        if (labels.place(b)) {
+          svg_.text(b.x0, b.y1 - 2, t, "start", " fill=\"#1f4e99\"");
+          break;
+        }
+      }
+    }
+    return top + kHeight;
+  }
+
+  struct Scale {
+    double top, height, lo, hi;
+    double y(double v) const { return top + height - (v - lo) / (hi - lo) * height; }
+  };
+
+  Scale panel(double top, double height, const std::string& title, double lo, double hi,
+              const std::string& unit) {
+    if (hi <= lo) hi = lo + 1;
+    svg_.rect(kLeft, top, kPlotWidth, height, "#fbfbf8", "#cccccc");
+    svg_.text(kLeft - 10, top + 14, title, "end", " font-weight=\"bold\"");
+    svg_.text(kLeft - 10, top + 28, unit, "end", " fill=\"#666666\"");
+    char buffer[32];
+    std::snprintf(buffer, sizeof buffer, "%g", hi);
+    svg_.text(kLeft - 4, top + 10, buffer, "end", " fill=\"#666666\" font-size=\"9\"");
+    std::snprintf(buffer, sizeof buffer, "%g", lo);
+    svg_.text(kLeft - 4, top + height, buffer, "end", " fill=\"#666666\" font-size=\"9\"");
+    return {top, height, lo, hi};
+  }
+
+  std::vector<std::pair<double, double>> steps(const std::vector<Run>& runs, const Scale& sc) {
+    std::vector<std::pair<double, double>> pts;
+    for (const Run& r : runs) {
+      const double from = static_cast<double>(r.first * 50);
+      if (from > static_cast<double>(axis_end_m_)) break;
+      const double to = static_cast<double>((r.last + 1) * 50);
+      pts.emplace_back(mx(from), sc.y(r.value));
+      pts.emplace_back(mx(to), sc.y(r.value));
+    }
+    return pts;
+  }
+
+  std::vector<Run> runs_within(const std::function<int(const TrackCell&)>& value) const {
+    std::vector<Run> runs = runs_of(route_.cells, value);
+    const int64_t last = axis_end_m_ / 50;
+    while (!runs.empty() && runs.back().first > last) runs.pop_back();
+    if (!runs.empty()) runs.back().last = std::min(runs.back().last, last);
+    return runs;
+  }
+
+  double step_profile(double top, double height, const std::string& title,
+                      const std::function<int(const TrackCell&)>& value, const char* colour,
+                      bool zero_line) {
+    const std::vector<Run> runs = runs_within(value);
+    int lo = 0, hi = 0;
+    for (const Run& r : runs) {
+      lo = std::min(lo, r.value);
+      hi = std::max(hi, r.value);
+    }
+    const Scale sc = panel(top, height, title, lo, hi, zero_line ? "per mille" : "");
+    if (zero_line && lo < 0) svg_.line(kLeft, sc.y(0), kLeft + kPlotWidth, sc.y(0), "#bbbbbb", 1);
+    svg_.polyline(steps(runs, sc), colour, 1.5);
+    return top + height;
+  }
+
+  double speed_profile(double top, double height) {
+    const std::vector<Run> runs = runs_within(speed_kmh);
+    int hi = 0;
+    for (const Run& r : runs) hi = std::max(hi, r.value);
+    struct SlowDown {
+      int64_t start, end;
+      int speed;
+    };
+    std::vector<SlowDown> slow;
+    const auto& cells = route_.cells;
+    for (size_t i = 0; i < cells.size(); ++i) {
+      if (cells[i].kind != kSlowDownStart) continue;
+      size_t e = i;
+      for (size_t j = i + 1; j < cells.size(); ++j) {
+        if (cells[j].kind == kSlowDownEnd) {
+          e = j;
+          break;
+        }
+      }
+      slow.push_back({static_cast<int64_t>(i), static_cast<int64_t>(e), cells[i].value1});
+      hi = std::max(hi, int{cells[i].value1});
+    }
+    const Scale sc = panel(top, height, "speed", 0, hi + 10, "km/h");
+    svg_.polyline(steps(runs, sc), "#1f4e99", 1.5);
+    Labels labels;
+    for (const SlowDown& s : slow) {
+      const double x0 = mx(static_cast<double>(s.start * 50));
+      const double x1 = std::max(mx(static_cast<double>(s.end * 50)), x0 + 2);
+      const double y = sc.y(s.speed);
+      svg_.line(x0, y, x1, y, "#c0392b", 4);
+      const std::string t = std::to_string(s.speed);
+      const Box b{x0 - 2, y - 18, x0 + text_width(t), y - 6};
+      if (labels.place(b)) svg_.text(x0, y - 8, t, "start", " fill=\"#c0392b\" font-size=\"9\"");
+    }
+    for (size_t i = 0; i < cells.size(); ++i) {
+      if (cells[i].kind != kSlowDownWarning) continue;
+      const double x = mx(static_cast<double>(i) * 50), y = sc.y(cells[i].value1);
+      svg_.raw("<path d=\"M" + num(x) + "," + num(y - 9) + " l-4,7 l8,0 z\" fill=\"#e67e22\"/>\n");
+    }
+    svg_.text(kLeft + kPlotWidth - 4, top + 12, "line speed (blue), slow-downs (red), warning boards (orange)",
+              "end", " fill=\"#666666\" font-size=\"9\"");
+    return top + height;
+  }
+
+  // One row of ticks for the cells whose kind passes `select`.
+  void tick_row(double top, double height, const std::string& title,
+                const std::function<bool(const TrackCell&)>& select, const char* colour) {
+    svg_.text(kLeft - 10, top + height / 2 + 4, title, "end");
+    svg_.line(kLeft, top + height, kLeft + kPlotWidth, top + height, "#eeeeee", 1);
+    double last_x = -1;
+    for (size_t i = 0; i < route_.cells.size(); ++i) {
+      if (!select(route_.cells[i])) continue;
+      const double metres = static_cast<double>(i) * 50;
+      if (metres > static_cast<double>(axis_end_m_)) break;
+      // Ticks closer than a third of a pixel would only be drawn over each other.
+      const double x = mx(metres);
+      if (x - last_x < 0.34) continue;
+      last_x = x;
+      svg_.line(x, top + 3, x, top + height - 3, colour, 1);
+    }
+  }
+
+  double marks(double top) {
+    constexpr double kRow = 22;
+    const auto& cells = route_.cells;
+    double y = top;
+    tick_row(y, kRow, "signals", [](const TrackCell& c) { return c.kind == kSignal; }, "#1e8449");
+    y += kRow;
+    tick_row(y, kRow, "speed boards", [](const TrackCell& c) { return c.kind == kSpeedBoard; },
+             "#1f4e99");
+    y += kRow;
+    tick_row(y, kRow, "abbattimento",
+             [](const TrackCell& c) {
+               return c.kind == kPointWithSpeed || c.kind == kPointWithoutSpeed;
+             },
+             "#8e44ad");
+    y += kRow;
+
+    // Text boards with their texts, one lane of labels.
+    tick_row(y, kRow, "text boards", [](const TrackCell& c) { return c.kind == kTextBoard; },
+             "#7f8c8d");
+    y += kRow;
+    {
+      Labels labels;
+      for (size_t i = 0; i < cells.size(); ++i) {
+        if (cells[i].kind != kTextBoard) continue;
+        const int slot = cells[i].value1;
+        if (slot < 0 || slot >= kStationSlots) continue;
+        const double metres = static_cast<double>(i) * 50;
+        if (metres > static_cast<double>(axis_end_m_)) break;
+        const std::string& t = route_.stations[static_cast<size_t>(slot)].name;
+        const double x = mx(metres);
+        const Box b{x - 2, y, x + text_width(t), y + kLabelHeight};
+        if (labels.place(b)) svg_.text(x, y + 10, t, "start", " fill=\"#7f8c8d\" font-size=\"10\"");
+      }
+      y += kLabelHeight + 4;
+    }
+
+    // Stations: areas as bands, positions as ticks, names and times over
+    // three staggered lanes; a name that finds no room is left out.
+    svg_.text(kLeft - 10, y + kRow / 2 + 4, "stations", "end");
+    for (const Station& s : stations_) {
+      const double x0 = mx(static_cast<double>(s.area_start_m));
+      const double x1 = mx(static_cast<double>(s.area_end_m));
+      if (x1 > x0) svg_.rect(x0, y + 4, x1 - x0, kRow - 8, "#f5d5d0", "none");
+      const double x = mx(static_cast<double>(s.position_m));
+      svg_.line(x, y + 2, x, y + kRow - 2, "#c0392b", 2);
+    }
+    y += kRow;
+    constexpr int kLanes = 3;
+    Labels labels;
+    for (const Station& s : stations_) {
+      const double x = mx(static_cast<double>(s.position_m));
+      const double w = text_width(s.label);
+      for (int lane = 0; lane < kLanes; ++lane) {
+        const double ly = y + 2 + lane * (kLabelHeight + 2);
+        const Box b{x - 2, ly, x + w + 4, ly + kLabelHeight};
+        if (labels.place(b)) {
+          svg_.line(x, y - 2, x, ly + 2, "#e6b0aa", 1);
+          svg_.text(x + 1, ly + 10, s.label, "start", " fill=\"#c0392b\"");
+          break;
+        }
+      }
+    }
+    return y + kLanes * (kLabelHeight + 2) + 6;
+  }
+
+  double axis(double top, double bottom) {
+    const int64_t major = tick_step(static_cast<double>(axis_end_m_), kPlotWidth / 75);
+    const int64_t minor = major / 5 >= 100 ? major / 5 : major;
+    for (int64_t m = 0; m <= axis_end_m_; m += minor) {
+      const double x = mx(static_cast<double>(m));
+      const bool is_major = m % major == 0;
+      if (is_major) svg_.line(x, top, x, bottom, "#e8e8e8", 1);
+      svg_.line(x, bottom, x, bottom + (is_major ? 7 : 4), "#555555", 1);
+      if (is_major) svg_.text(x, bottom + 20, km_text(m), "middle");
+    }
+    svg_.line(kLeft, bottom, kLeft + kPlotWidth, bottom, "#555555", 1);
+    svg_.text(kLeft - 10, bottom + 20, "route", "end", " font-weight=\"bold\"");
+    return bottom + 26;
+  }
+
+  const RouteFiles& route_;
+  std::vector<Station> stations_;
+  int64_t axis_end_m_ = 1000;
+  Svg svg_;
+};
+
+bool read_disk(const std::string& path, std::string* bytes, std::ostream& err) {
+  DiskFileSystem disk;
+  if (!disk.is_regular_file(path)) {
+    err << "scenario_tool: cannot read '" << path << "': no such file\n";
+    return false;
+  }
+  try {
+    *bytes = disk.read_file(path);
+  } catch (const FileError& e) {
+    err << "scenario_tool: " << e.what() << "\n";
+    return false;
+  }
+  return true;
+}
+
+bool starts_with(const std::string& s, const std::string& head) {
+  return s.size() >= head.size() && s.compare(0, head.size(), head) == 0;
+}
+bool ends_with(const std::string& s, const std::string& tail) {
+  return s.size() >= tail.size() && s.compare(s.size() - tail.size(), tail.size(), tail) == 0;
+}
+
+}  // namespace
+
+std::string route_svg(const RouteFiles& route) {
+  if (route.cells.empty()) return Svg().document(20);
+  return Drawing(route).svg();
+}
+
+int run_draw(const DrawRequest& req, std::ostream& out, std::ostream& err) {
+  namespace fs = std::filesystem;
+  std::error_code ec;
+  if (!fs::is_directory(req.dir, ec)) {
+    err << "scenario_tool: '" << req.dir << "' is not a directory\n";
+    return kExitNoInput;
+  }
+  const std::string dir = req.dir.size() > 1 && req.dir.back() == '/'
+                              ? req.dir.substr(0, req.dir.size() - 1)
+                              : req.dir;
+
+  // The pair <scenario>_<train>.sim / .dat names one compiled scenario.
+  std::string stem;
+  if (!req.scenario_name.empty() && !req.train_code.empty()) {
+    stem = req.scenario_name + "_" + req.train_code;
+  } else {
+    std::vector<std::string> found;
+    for (const auto& entry : fs::directory_iterator(dir, ec)) {
+      const std::string name = entry.path().filename().string();
+      if (!entry.is_regular_file() || !ends_with(name, ".sim")) continue;
+      const std::string s = name.substr(0, name.size() - 4);
+      if (!fs::is_regular_file(fs::path(dir) / (s + ".dat"))) continue;
+      if (!req.scenario_name.empty() && !starts_with(s, req.scenario_name + "_")) continue;
+      if (!req.train_code.empty() && !ends_with(s, "_" + req.train_code)) continue;
+      found.push_back(s);
+    }
+    std::sort(found.begin(), found.end());
+    if (found.empty()) {
+      err << "scenario_tool: no compiled scenario (a .sim file with its .dat) in '" << dir
+          << "'\n";
+      return kExitUsage;
+    }
+    if (found.size() > 1) {
+      err << "scenario_tool: '" << dir << "' holds several compiled scenarios:";
+      for (const std::string& s : found) err << " " << s;
+      err << "; choose one with --scenario and --train\n";
+      return kExitUsage;
+    }
+    stem = found.front();
+  }
+
+  RouteFiles route;
+  std::string bytes, why;
+  const std::string grid_path = dir + "/" + stem + ".dat";
+  const std::string sim_path = dir + "/" + stem + ".sim";
+  if (!read_disk(sim_path, &bytes, err)) return kExitNoInput;
+  if (!parse_train_file(bytes, &route.stations, &why)) {
+    err << "scenario_tool: " << sim_path << ": " << why << "\n";
+    return kExitBadData;
+  }
+  if (!read_disk(grid_path, &bytes, err)) return kExitNoInput;
+  if (!parse_cell_grid(bytes, &route.cells, &why)) {
+    err << "scenario_tool: " << grid_path << ": " << why << "\n";
+    return kExitBadData;
+  }
+
+  // The scenario name, for the line plan's file, comes from the option, else
+  // from the train file's own slot, else from the stem up to its last "_".
+  std::string scenario = req.scenario_name;
+  std::string train = req.train_code;
+  const std::string& slot_scenario = route.stations[kScenarioSlot].name;
+  const std::string& slot_train = route.stations[kTrainSlot].name;
+  if (scenario.empty() && !slot_scenario.empty() && stem == slot_scenario + "_" + slot_train) {
+    scenario = slot_scenario;
+  }
+  if (scenario.empty()) {
+    scenario = !train.empty() ? stem.substr(0, stem.size() - train.size() - 1)
+                              : stem.substr(0, stem.rfind('_'));
+  }
+  if (train.empty()) train = stem.substr(scenario.size() + 1);
+  route.title = scenario + " / " + train;
+
+  const std::string plan_path = dir + "/" + scenario + "_linea.dat";
+  if (fs::is_regular_file(plan_path, ec)) {
+    if (!read_disk(plan_path, &bytes, err)) return kExitNoInput;
+    PlanFile plan;
+    if (!parse_line_plan(bytes, &plan, &why)) {
+      err << "scenario_tool: " << plan_path << ": " << why << "\n";
+      return kExitBadData;
+    }
+    route.plan = std::move(plan);
+  }
+
+  try {
+    DiskFileSystem().replace_file(req.output, route_svg(route));
+  } catch (const FileError& e) {
+    err << "scenario_tool: " << e.what() << "\n";
+    return kExitCannotCreate;
+  }
+  out << "drew " << route.title << " into " << req.output
+      << (route.plan ? "" : " (no line plan file: plan view left out)") << "\n";
+  return 0;
+}
+
+}  // namespace scenario::tools

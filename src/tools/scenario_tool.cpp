@@ -1,0 +1,113 @@
+#include "tools/scenario_tool.h"
+
+#include <filesystem>
+
+#include <CLI/CLI.hpp>
+
+#include "driver/file_naming.h"
+#include "sources/text_writer.h"
+#include "tools/compile_report.h"
+#include "tools/inspect.h"
+#include "tools/route_drawing.h"
+
+namespace scenario::tools {
+
+int export_carried(const std::string& dir, const ScenarioData& carried, std::ostream& out,
+                   std::ostream& err) {
+  std::error_code ec;
+  std::filesystem::create_directories(dir, ec);
+  if (ec) {
+    err << "scenario_tool: cannot create '" << dir << "': " << ec.message() << "\n";
+    return kExitCannotCreate;
+  }
+  const ScenarioFiles f = scenario_files(dir, '/', std::string(carried.scenario_name),
+                                         std::string(carried.train_code));
+  DiskFileSystem disk;
+  try {
+    write_text_file(disk, f.line_description, carried.line_description);
+    write_text_file(disk, f.train_description, carried.train_description);
+    write_text_file(disk, f.notes, carried.notes);
+    write_text_file(disk, f.slowdown_order, carried.slowdown_order);
+    write_text_file(disk, f.timetable_sheet, carried.timetable_sheet);
+  } catch (const FileError& e) {
+    err << "scenario_tool: " << e.what() << "\n";
+    return kExitCannotCreate;
+  }
+  for (const std::string* p :
+       {&f.line_description, &f.train_description, &f.notes, &f.slowdown_order,
+        &f.timetable_sheet}) {
+    out << "wrote " << *p << "\n";
+  }
+  return 0;
+}
+
+int run_tool(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+             const ScenarioData& carried) {
+  CLI::App app{"Compile, inspect and draw a scenario.", "scenario_tool"};
+  app.require_subcommand(1);
+
+  CompileRequest compile;
+  bool compile_json = false;
+  bool no_plan = false;
+  CLI::App* compile_cmd =
+      app.add_subcommand("compile", "Compile a line and a train description into binary files");
+  compile_cmd->add_option("LINE_TEXT", compile.line_text_path, "Line description text")
+      ->required();
+  compile_cmd->add_option("TRAIN_TEXT", compile.train_text_path, "Train description text")
+      ->required();
+  compile_cmd->add_option("--scenario", compile.scenario_name, "Scenario name")->required();
+  compile_cmd->add_option("--train", compile.train_code, "Train code")->required();
+  compile_cmd->add_option("--out", compile.out_dir, "Directory for the binary files")->required();
+  compile_cmd->add_flag("--no-plan", no_plan, "Build no line plan (as with j = 0)");
+  compile_cmd->add_flag("--json", compile_json, "Print the report as one JSON object");
+
+  std::string inspect_path;
+  bool inspect_json = false;
+  bool inspect_csv = false;
+  CLI::App* inspect_cmd = app.add_subcommand(
+      "inspect", "Print a compiled file: *_linea.dat line plan, *.sim train file, *.dat cell grid");
+  inspect_cmd->add_option("FILE", inspect_path, "Compiled file")->required();
+  CLI::Option* json_opt = inspect_cmd->add_flag("--json", inspect_json, "Print JSON");
+  CLI::Option* csv_opt = inspect_cmd->add_flag("--csv", inspect_csv, "Print CSV");
+  json_opt->excludes(csv_opt);
+
+  DrawRequest draw;
+  CLI::App* draw_cmd =
+      app.add_subcommand("draw", "Draw the compiled scenario in DIR as one SVG picture");
+  draw_cmd->add_option("DIR", draw.dir, "Directory with the compiled files")->required();
+  draw_cmd->add_option("-o,--output", draw.output, "SVG file to write")->required();
+  draw_cmd->add_option("--scenario", draw.scenario_name, "Scenario name (guessed when alone)");
+  draw_cmd->add_option("--train", draw.train_code, "Train code (guessed when alone)");
+
+  std::string export_dir;
+  CLI::App* export_cmd = app.add_subcommand("export-carried", "");
+  export_cmd->group("");  // hidden: a helper for the documentation script
+  export_cmd->add_option("DIR", export_dir)->required();
+
+  // CLI11 parses argv-style arrays; keep the strings alive beside them.
+  std::vector<std::string> argv_strings{"scenario_tool"};
+  argv_strings.insert(argv_strings.end(), args.begin(), args.end());
+  std::vector<char*> argv;
+  for (std::string& s : argv_strings) argv.push_back(s.data());
+  try {
+    app.parse(static_cast<int>(argv.size()), argv.data());
+  } catch (const CLI::ParseError& e) {
+    const int status = app.exit(e, out, err);
+    return status == 0 ? 0 : kExitUsage;
+  }
+
+  if (*compile_cmd) {
+    compile.write_plan = !no_plan;
+    return run_compile(compile, compile_json, out, err);
+  }
+  if (*inspect_cmd) {
+    const OutputStyle style =
+        inspect_json ? OutputStyle::kJson : inspect_csv ? OutputStyle::kCsv : OutputStyle::kText;
+    return inspect_file(inspect_path, style, out, err);
+  }
+  if (*draw_cmd) return run_draw(draw, out, err);
+  if (*export_cmd) return export_carried(export_dir, carried, out, err);
+  return kExitUsage;
+}
+
+}  // namespace scenario::tools
