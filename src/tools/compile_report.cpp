@@ -101,8 +101,11 @@ std::string report_message(const CompileReport& r) {
   std::string msg;
   if (r.error_code != 0) {
     if (r.origin.file != SourceOrigin::File::kNone) {
-      msg += r.origin_path + ":" + std::to_string(r.origin.line) + ":" +
-             std::to_string(r.origin.column) + ": ";
+      msg += r.origin_path;
+      if (r.origin.line > 0) {
+        msg += ":" + std::to_string(r.origin.line) + ":" + std::to_string(r.origin.column);
+      }
+      msg += ": ";
     }
     msg += "code " + std::to_string(r.error_code) + ": " +
            std::string(error_code_meaning(r.error_code));
@@ -110,8 +113,9 @@ std::string report_message(const CompileReport& r) {
       msg += ", at " + std::to_string(r.error_position_m) + " m";
     }
     if (r.origin.file != SourceOrigin::File::kNone) {
-      msg += std::string(" (") + description_name(r.origin.file) + ", item \"" +
-             cp1252_to_utf8(r.origin.item) + "\")";
+      msg += std::string(" (") + description_name(r.origin.file);
+      if (r.origin.line > 0) msg += ", item \"" + cp1252_to_utf8(r.origin.item) + "\"";
+      msg += ")";
     }
   }
   if (r.fatal != 0) {
@@ -181,12 +185,13 @@ int run_compile(const CompileRequest& given, bool json, std::ostream& out, std::
   const std::string message = report_message(report);
   if (json) {
     const char* which = description_name(report.origin.file);
-    const bool located = which != nullptr;
+    // Some codes name their description but no item in it (line 0).
+    const bool located = which != nullptr && report.origin.line > 0;
     Json j{{"error_code", report.error_code},
            {"error_position_m", report.error_position_m},
            {"fatal", report.fatal != 0 ? Json(report.fatal) : Json(nullptr)},
            {"files", report.files},
-           {"file", located ? Json(which) : Json(nullptr)},
+           {"file", which != nullptr ? Json(which) : Json(nullptr)},
            {"line", located ? Json(report.origin.line) : Json(nullptr)},
            {"column", located ? Json(report.origin.column) : Json(nullptr)},
            {"item", located ? Json(cp1252_to_utf8(report.origin.item)) : Json(nullptr)},

@@ -97,9 +97,9 @@ bool parse_train_file(std::string_view bytes, StationTable* table, std::string* 
     constexpr size_t kHead = 1 + 4 + 4 + 4 + 1 + 2;
     constexpr size_t kTail = 5 * 2 + 4 * 1 + 4;
     auto cut_off = [&](const char* what, size_t need) {
-      *err = "train file ends inside record " + std::to_string(slot) + " (which starts at offset " +
-             std::to_string(record_offset) + "): " + what + " needs " + std::to_string(need) +
-             " bytes at offset " + std::to_string(in.offset()) + ", the file has " +
+      *err = "train file ends inside record " + std::to_string(slot) + " (offset " +
+             std::to_string(record_offset) + "): " + std::to_string(need) + " bytes of " + what +
+             " needed at offset " + std::to_string(in.offset()) + ", but the file ends at " +
              std::to_string(bytes.size()) + " (a train file holds exactly 87 records)";
       return false;
     };

@@ -256,8 +256,12 @@ void print_train_file(std::string_view name, const StationTable& table, OutputSt
     out << "\n";
     const auto meaning = slot_meaning(s, r);
     if (!meaning.empty()) {
-      out << " ";
-      for (const auto& [key, value] : meaning) out << " " << key << " " << value;
+      out << "  meaning:";
+      const char* sep = " ";
+      for (const auto& [key, value] : meaning) {
+        out << sep << key << " " << value;
+        sep = ", ";
+      }
       out << "\n";
     }
   }

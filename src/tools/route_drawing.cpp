@@ -15,9 +15,10 @@ namespace {
 
 constexpr double kWidth = 1400;
 constexpr double kLeft = 120;
+constexpr double kTitleX = 10;
 constexpr double kRight = 30;
 constexpr double kPlotWidth = kWidth - kLeft - kRight;
-constexpr double kCharWidth = 6.2;  // of the 11 px sans-serif labels
+constexpr double kCharWidth = 7.0;  // of the 11 px sans-serif labels, capitals included
 constexpr double kLabelHeight = 12;
 
 std::string num(double v) {
@@ -159,9 +160,10 @@ struct PlanPoints {
   }
 };
 
-PlanPoints plan_points(const PlanFile& plan) {
+PlanPoints plan_points(const PlanFile& plan, int64_t last_m) {
   PlanPoints p;
-  for (size_t m = 0; m < plan.x.size(); ++m) {
+  const size_t rows = std::min(plan.x.size(), static_cast<size_t>(last_m) + 1);
+  for (size_t m = 0; m < rows; ++m) {
     if (plan.x[m].tag == PlanValue::Tag::kEmpty) continue;
     const double x = plan.x[m].as_real(), y = plan.y[m].as_real();
     if (!std::isfinite(x) || !std::isfinite(y)) continue;
@@ -210,11 +212,12 @@ class Drawing {
   }
 
   double plan_view(double top) {
-    const PlanPoints pts = plan_points(*route_.plan);
+    // The 7000 m margin beyond the route is no part of the line.
+    const PlanPoints pts = plan_points(*route_.plan, axis_end_m_);
     constexpr double kHeight = 560;
     constexpr double kPad = 50;
     svg_.rect(kLeft, top, kPlotWidth, kHeight, "#fbfbf8", "#cccccc");
-    svg_.text(kLeft - 10, top + 14, "plan", "end", " font-weight=\"bold\"");
+    svg_.text(kTitleX, top + 14, "plan", "start", " font-weight=\"bold\"");
     if (pts.metre.size() < 2) {
       svg_.text(kLeft + 10, top + 20, "the line plan holds no points");
       return top + kHeight;
@@ -292,8 +295,8 @@ class Drawing {
               const std::string& unit) {
     if (hi <= lo) hi = lo + 1;
     svg_.rect(kLeft, top, kPlotWidth, height, "#fbfbf8", "#cccccc");
-    svg_.text(kLeft - 10, top + 14, title, "end", " font-weight=\"bold\"");
-    svg_.text(kLeft - 10, top + 28, unit, "end", " fill=\"#666666\"");
+    svg_.text(kTitleX, top + 14, title, "start", " font-weight=\"bold\"");
+    svg_.text(kTitleX, top + 28, unit, "start", " fill=\"#666666\"");
     char buffer[32];
     std::snprintf(buffer, sizeof buffer, "%g", hi);
     svg_.text(kLeft - 4, top + 10, buffer, "end", " fill=\"#666666\" font-size=\"9\"");
@@ -364,7 +367,8 @@ class Drawing {
     Labels labels;
     for (const SlowDown& s : slow) {
       const double x0 = mx(static_cast<double>(s.start * 50));
-      const double x1 = std::max(mx(static_cast<double>(s.end * 50)), x0 + 2);
+      // A short slow-down still gets a visible bar.
+      const double x1 = std::max(mx(static_cast<double>(s.end * 50)), x0 + 4);
       const double y = sc.y(s.speed);
       svg_.line(x0, y, x1, y, "#c0392b", 4);
       const std::string t = std::to_string(s.speed);
@@ -384,7 +388,7 @@ class Drawing {
   // One row of ticks for the cells whose kind passes `select`.
   void tick_row(double top, double height, const std::string& title,
                 const std::function<bool(const TrackCell&)>& select, const char* colour) {
-    svg_.text(kLeft - 10, top + height / 2 + 4, title, "end");
+    svg_.text(kTitleX, top + height / 2 + 4, title);
     svg_.line(kLeft, top + height, kLeft + kPlotWidth, top + height, "#eeeeee", 1);
     double last_x = -1;
     for (size_t i = 0; i < route_.cells.size(); ++i) {
@@ -429,15 +433,21 @@ class Drawing {
         if (metres > static_cast<double>(axis_end_m_)) break;
         const std::string& t = route_.stations[static_cast<size_t>(slot)].name;
         const double x = mx(metres);
-        const Box b{x - 2, y, x + text_width(t), y + kLabelHeight};
-        if (labels.place(b)) svg_.text(x, y + 10, t, "start", " fill=\"#7f8c8d\" font-size=\"10\"");
+        const double w = text_width(t);
+        const bool leftwards = x + w > kLeft + kPlotWidth;
+        const Box b = leftwards ? Box{x - w, y, x + 2, y + kLabelHeight}
+                                : Box{x - 2, y, x + w, y + kLabelHeight};
+        if (labels.place(b)) {
+          svg_.text(x, y + 10, t, leftwards ? "end" : "start",
+                    " fill=\"#7f8c8d\" font-size=\"10\"");
+        }
       }
       y += kLabelHeight + 4;
     }
 
     // Stations: areas as bands, positions as ticks, names and times over
     // three staggered lanes; a name that finds no room is left out.
-    svg_.text(kLeft - 10, y + kRow / 2 + 4, "stations", "end");
+    svg_.text(kTitleX, y + kRow / 2 + 4, "stations");
     for (const Station& s : stations_) {
       const double x0 = mx(static_cast<double>(s.area_start_m));
       const double x1 = mx(static_cast<double>(s.area_end_m));
@@ -451,12 +461,16 @@ class Drawing {
     for (const Station& s : stations_) {
       const double x = mx(static_cast<double>(s.position_m));
       const double w = text_width(s.label);
+      // Near the right edge a label runs leftwards from its tick.
+      const bool leftwards = x + w > kLeft + kPlotWidth;
       for (int lane = 0; lane < kLanes; ++lane) {
         const double ly = y + 2 + lane * (kLabelHeight + 2);
-        const Box b{x - 2, ly, x + w + 4, ly + kLabelHeight};
+        const Box b = leftwards ? Box{x - w - 4, ly, x + 2, ly + kLabelHeight}
+                                : Box{x - 2, ly, x + w + 4, ly + kLabelHeight};
         if (labels.place(b)) {
           svg_.line(x, y - 2, x, ly + 2, "#e6b0aa", 1);
-          svg_.text(x + 1, ly + 10, s.label, "start", " fill=\"#c0392b\"");
+          svg_.text(leftwards ? x - 1 : x + 1, ly + 10, s.label, leftwards ? "end" : "start",
+                    " fill=\"#c0392b\"");
           break;
         }
       }
@@ -475,7 +489,7 @@ class Drawing {
       if (is_major) svg_.text(x, bottom + 20, km_text(m), "middle");
     }
     svg_.line(kLeft, bottom, kLeft + kPlotWidth, bottom, "#555555", 1);
-    svg_.text(kLeft - 10, bottom + 20, "route", "end", " font-weight=\"bold\"");
+    svg_.text(kTitleX, bottom + 20, "route", "start", " font-weight=\"bold\"");
     return bottom + 26;
   }
 
