@@ -1,0 +1,133 @@
+#include <gtest/gtest.h>
+
+#include <regex>
+#include <string>
+#include <vector>
+
+#include "lorvena/lorvena.h"
+#include "unit/sources/written_text.h"
+
+namespace scenario {
+namespace {
+
+class LineDescription : public testing::Test {
+ protected:
+  std::vector<std::string> lines = written_lines(lorvena::line_description());
+};
+
+TEST_F(LineDescription, SectionsInOrderWithTheirRowCounts) {
+  ASSERT_EQ(lines.size(), 126u);
+  struct Section {
+    const char* line;
+    size_t rows;
+  };
+  const Section sections[] = {{"[generale]", 8},  {"[curve]", 52},     {"[pendenze]", 19},
+                              {"[montagne]", 11}, {"[cartelli]", 28},  {"[indicazioni]", 1},
+                              {"[fine]", 0}};
+  size_t at = 0;
+  for (const Section& s : sections) {
+    SCOPED_TRACE(s.line);
+    ASSERT_LT(at, lines.size());
+    EXPECT_EQ(lines[at], s.line);
+    at += 1 + s.rows;
+  }
+  EXPECT_EQ(at, lines.size());
+}
+
+TEST_F(LineDescription, GeneralRowsVerbatim) {
+  const std::vector<std::string> expected = {
+      "lunghezza percorso,    152000",
+      "progressiva chilometrica uno,    1000,    0,    0",
+      "progressiva chilometrica due,    0,    0,    0",
+      "progressiva chilometrica tre,    0,    0,    0",
+      "sfondo uno,    1000",
+      "sfondo due,    3000",
+      "sfondo tre,    1",
+      "ripetizione segnali 4 codici,    1000,    150000",
+  };
+  EXPECT_EQ(section_rows(lines, "[generale]"), expected);
+}
+
+// Each row of a section has the section's blanks exactly and its position
+// (the first number) grows from row to row.
+TEST_F(LineDescription, RowsKeepTheirBlanksAndIncreasingPositions) {
+  struct Case {
+    const char* section;
+    const char* pattern;
+  };
+  const Case cases[] = {
+      {"[curve]", R"(curva[sd][1-6],  (\d+),  \d+)"},
+      {"[pendenze]", R"(pendenza,  (\d+),   \d+)"},
+      {"[montagne]", R"(montagna,   (\d+),  \d+,  \d+)"},
+      {"[cartelli]", R"(indicatori_vmax,  (\d+),  \d+,  \d+,  \d+,  [012],  ,  ,  ,  0)"},
+      {"[indicazioni]", R"(cartello_indicatore,  (\d+),   \([A-Z]+ [A-Z]+\))"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.section);
+    const std::regex pattern(c.pattern);
+    std::vector<std::string> rows = section_rows(lines, c.section);
+    // The first gradient row is lined up differently and is checked whole.
+    if (std::string(c.section) == "[pendenze]") {
+      ASSERT_FALSE(rows.empty());
+      EXPECT_EQ(rows.front(), "pendenza,   0,    0");
+      rows.erase(rows.begin());
+    }
+    long previous = -1;
+    for (const std::string& row : rows) {
+      std::smatch m;
+      ASSERT_TRUE(std::regex_match(row, m, pattern)) << row;
+      const long position = std::stol(m[1]);
+      EXPECT_GT(position, previous) << row;
+      previous = position;
+    }
+  }
+}
+
+TEST_F(LineDescription, TellingRows) {
+  const std::vector<std::string> curves = section_rows(lines, "[curve]");
+  ASSERT_EQ(curves.size(), 52u);
+  EXPECT_EQ(curves[0], "curvas4,  950,  550");
+  EXPECT_EQ(curves[1], "curvad2,  2250,  550");
+  EXPECT_EQ(curves[51], "curvad6,  145450,  300");
+  size_t left = 0;
+  for (const std::string& row : curves) {
+    if (row[5] == 's') ++left;
+    const std::vector<std::string> it = items(row);
+    EXPECT_EQ(std::stol(it[1]) % 50, 0) << row;
+    EXPECT_EQ(std::stol(it[2]) % 50, 0) << row;
+  }
+  EXPECT_EQ(left, 27u);
+
+  EXPECT_EQ(section_rows(lines, "[pendenze]")[1], "pendenza,  1350,   19");
+  EXPECT_EQ(section_rows(lines, "[montagne]")[0], "montagna,   2250,  2800,  11");
+  EXPECT_EQ(section_rows(lines, "[montagne]")[10], "montagna,   141250,  141400,  2");
+  EXPECT_EQ(section_rows(lines, "[cartelli]")[0],
+            "indicatori_vmax,  1000,  75,  80,  80,  0,  ,  ,  ,  0");
+  EXPECT_EQ(section_rows(lines, "[cartelli]")[27],
+            "indicatori_vmax,  145500,  90,  90,  90,  0,  ,  ,  ,  0");
+  EXPECT_EQ(items(section_rows(lines, "[indicazioni]")[0])[1], "144000");
+}
+
+// Boards with stripes announce a speed change: they come as a run of three
+// with equal speeds, two striped boards and a plain one.
+TEST_F(LineDescription, StripedBoardsComeInRunsOfThree) {
+  const std::vector<std::string> rows = section_rows(lines, "[cartelli]");
+  for (size_t i = 0; i < rows.size(); ++i) {
+    const std::vector<std::string> it = items(rows[i]);
+    if (it[5] == "0") continue;
+    SCOPED_TRACE(rows[i]);
+    ASSERT_LT(i + 2, rows.size());
+    const std::vector<std::string> second = items(rows[i + 1]);
+    const std::vector<std::string> third = items(rows[i + 2]);
+    EXPECT_NE(second[5], "0");
+    EXPECT_EQ(third[5], "0");
+    for (int k = 2; k <= 4; ++k) {
+      EXPECT_EQ(second[k], it[k]);
+      EXPECT_EQ(third[k], it[k]);
+    }
+    i += 2;
+  }
+}
+
+}  // namespace
+}  // namespace scenario
