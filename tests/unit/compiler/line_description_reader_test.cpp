@@ -199,6 +199,20 @@ TEST_F(LineDescriptionReaderTest, GradientStartsAtTheRoundedCell) {
   EXPECT_EQ(gradient(20), 103);
 }
 
+TEST_F(LineDescriptionReaderTest, GradientFillNeverRunsPastTheGrid) {
+  // Each line within one cell moves the fill index on by one, here from
+  // cell 238 past the last cell, 240; the completion then writes nothing.
+  std::string lines;
+  for (int i = 0; i < 6; ++i) lines += "pendenza, 11900, " + std::to_string(i) + "\r\n";
+  const LineReadResult r = run_features(lines);
+  EXPECT_EQ(st.error_code, 0);
+  EXPECT_TRUE(r.read_train);
+  EXPECT_EQ(gradient(237), 100);
+  EXPECT_EQ(gradient(238), 100);
+  EXPECT_EQ(gradient(239), 101);
+  EXPECT_EQ(gradient(240), 102);
+}
+
 TEST_F(LineDescriptionReaderTest, CurveClassAndSideFromTheKey) {
   struct Row {
     const char* key;
