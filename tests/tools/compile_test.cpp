@@ -1,0 +1,252 @@
+#include "tools/compile_report.h"
+
+#include <cstdlib>
+#include <filesystem>
+
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+#include "driver/file_naming.h"
+#include "output/compile_stage.h"
+#include "sources/text_writer.h"
+#include "tool_test_support.h"
+
+namespace scenario::tools {
+namespace {
+
+using testing::read_file;
+using testing::run;
+using testing::TempDir;
+using testing::write_file;
+
+// A short line and train that compile without a code; the cases below
+// change one line each.
+constexpr const char* kLine =
+    "[generale]\r\n"
+    "lunghezza percorso,    20000\r\n"
+    "progressiva chilometrica uno,    1000,    0,    0\r\n"
+    "progressiva chilometrica due,    0,    0,    0\r\n"
+    "progressiva chilometrica tre,    0,    0,    0\r\n"
+    "sfondo uno,    1000\r\n"
+    "sfondo due,    3000\r\n"
+    "sfondo tre,    1\r\n"
+    "ripetizione segnali 4 codici,    1000,    15000\r\n"
+    "[curve]\r\n"
+    "curvas4,  950,  550\r\n"
+    "[pendenze]\r\n"
+    "pendenza,   0,    0\r\n"
+    "pendenza,   1350,    19\r\n"
+    "[fine]\r\n";
+
+constexpr const char* kTrain =
+    "[generale]\r\n"
+    "numero vetture,    6\r\n"
+    "percentuale massa frenata,    110\r\n"
+    "sabbia,    300\r\n"
+    "orologio,    18              19            0 \r\n"
+    "[aderenze]\r\n"
+    "aderenza,       0,    90\r\n"
+    "[vel_limite]\r\n"
+    "velocita,   0,    80\r\n"
+    "[stazioni]\r\n"
+    "stazione,       0,  2,  700,  1, 1, 0,  4,1,0,  2,1,1,    1,  18,20, 0, VALDORNO\r\n"
+    "stazione,   10000,  6,  500,  1, 0, 0,  4,1,0,  2,1,1,    0,  18,30, 0, FINE\r\n"
+    "[segnali]\r\n"
+    "segnale,   5050,   1, 4, 1,  0, 0,    1,  3,1,0, 0\r\n"
+    "[fine]\r\n";
+
+std::string with(std::string text, const std::string& from, const std::string& to) {
+  const size_t at = text.find(from);
+  if (at == std::string::npos) ADD_FAILURE() << "fixture has no '" << from << "'";
+  else text.replace(at, from.size(), to);
+  return text;
+}
+
+struct Fixture {
+  TempDir dir;
+  std::string line_path = dir / "line.txt";
+  std::string train_path = dir / "train.txt";
+  std::string out = dir / "out";
+
+  Fixture(const std::string& line, const std::string& train) {
+    write_file(line_path, line);
+    write_file(train_path, train);
+  }
+  std::vector<std::string> args(std::initializer_list<std::string> more = {}) const {
+    std::vector<std::string> a{"compile", line_path, train_path, "--scenario", "X",
+                               "--train", "T", "--out", out};
+    a.insert(a.end(), more);
+    return a;
+  }
+};
+
+TEST(Compile, ReaderCodesNameTheirDescriptionLineAndColumn) {
+  struct Case {
+    const char* what;
+    std::string line, train;
+    int code;
+    int position_m;  // for the codes that carry one
+    const char* file;
+    int line_no, column;
+    const char* item;
+  };
+  const std::string signal = "segnale,   5050,   1, 4, 1,  0, 0,    1,  3,1,0, 0\r\n";
+  const Case cases[] = {
+      {"curve key without a class digit", with(kLine, "curvas4", "curvasx"), kTrain, 103, 0,
+       "line description", 11, 1, "curvasx"},
+      {"signal repetition key without 4 or 9",
+       with(kLine, "segnali 4 codici", "segnali codici"), kTrain, 5, 0, "line description", 9, 1,
+       "ripetizione segnali codici"},
+      {"signal beyond the grid", kLine, with(kTrain, "segnale,   5050", "segnale,   30000"), 15,
+       30000, "train description", 14, 12, "30000"},
+      {"station off the 50 m step", kLine, with(kTrain, "stazione,   10000", "stazione,   10025"),
+       8, 10025, "train description", 12, 13, "10025"},
+      {"station length off the 100 m step", kLine, with(kTrain, "6,  500,", "6,  550,"), 9, 10000,
+       "train description", 12, 25, "550"},
+      {"second signal in the same cell", kLine, with(kTrain, signal, signal + signal), 16, 5050,
+       "train description", 15, 12, "5050"},
+      {"abbattimento on the signal's cell", kLine,
+       with(kTrain, "[fine]", "abbattimento,  5100, 60\r\n[fine]"), 7, 5100, "train description",
+       15, 16, "5100"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    Fixture f(c.line, c.train);
+    const auto r = run(f.args({"--json"}));
+    EXPECT_EQ(r.status, 1) << r.err;
+    const auto j = nlohmann::json::parse(r.out);
+    EXPECT_EQ(j["error_code"], c.code);
+    if (code_has_position(c.code)) {
+      EXPECT_EQ(j["error_position_m"], c.position_m);
+    }
+    EXPECT_EQ(j["fatal"], nullptr);
+    EXPECT_EQ(j["file"], c.file);
+    EXPECT_EQ(j["line"], c.line_no);
+    EXPECT_EQ(j["column"], c.column);
+    EXPECT_EQ(j["item"], c.item);
+    // The build writes its files from what it has, and so does the tool.
+    EXPECT_EQ(j["files"].size(), 3u);
+  }
+}
+
+TEST(Compile, TextReportReadsLikeACompilerDiagnostic) {
+  Fixture f(kLine, with(kTrain, "segnale,   5050", "segnale,   30000"));
+  const auto r = run(f.args());
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.out, "wrote " + f.out + "/X_linea.dat\n" + "wrote " + f.out + "/X_T.sim\n" +
+                       "wrote " + f.out + "/X_T.dat\n" + f.train_path +
+                       ":14:12: code 15: object beyond the end of the route, at 30000 m (train "
+                       "description, item \"30000\")\n");
+}
+
+TEST(Compile, CleanRunWritesThreeFilesAndLeavesTheInputsAlone) {
+  Fixture f(kLine, kTrain);
+  const auto r = run(f.args({"--json"}));
+  ASSERT_EQ(r.status, 0) << r.err;
+  const auto j = nlohmann::json::parse(r.out);
+  EXPECT_EQ(j["error_code"], 0);
+  EXPECT_EQ(j["message"], "no code recorded");
+  EXPECT_EQ(j["line"], nullptr);
+  EXPECT_EQ(j["files"], (nlohmann::json{f.out + "/X_linea.dat", f.out + "/X_T.sim",
+                                        f.out + "/X_T.dat"}));
+  EXPECT_EQ(read_file(f.line_path), kLine);
+  EXPECT_EQ(read_file(f.train_path), kTrain);
+  // The cell grid of a 20000 m route: cells 0 .. 540.
+  EXPECT_EQ(read_file(f.out + "/X_T.dat").size(), 541u * 15);
+}
+
+TEST(Compile, NoPlanLeavesAnOlderPlanFileAsItWas) {
+  Fixture f(kLine, kTrain);
+  std::filesystem::create_directories(f.out);
+  write_file(f.out + "/X_linea.dat", "older");
+  const auto r = run(f.args({"--no-plan"}));
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(read_file(f.out + "/X_linea.dat"), "older");
+  EXPECT_TRUE(std::filesystem::exists(f.out + "/X_T.sim"));
+}
+
+TEST(Compile, ReservedSlotTakenIsReportedAndWritesNothing) {
+  // A speed board at metre 0 lands in cell 1, where the marker goes.
+  Fixture f(with(kLine, "[fine]", "indicatori_vmax,  0,  75,  80,  80,  0,  ,  ,  ,  0\r\n[fine]"),
+            kTrain);
+  const auto r = run(f.args({"--json"}));
+  EXPECT_EQ(r.status, 2);
+  const auto j = nlohmann::json::parse(r.out);
+  EXPECT_EQ(j["fatal"], 1250);
+  EXPECT_TRUE(j["files"].empty());
+  EXPECT_NE(j["message"].get<std::string>().find("no file written"), std::string::npos);
+  EXPECT_FALSE(std::filesystem::exists(f.out + "/X_T.sim"));
+  EXPECT_FALSE(std::filesystem::exists(f.out + "/X_T.dat"));
+}
+
+TEST(Compile, LineWithoutGeneralSectionWritesNoFile) {
+  Fixture f(with(kLine, "[generale]", "[intro]"), kTrain);
+  const auto r = run(f.args({"--json"}));
+  EXPECT_EQ(r.status, 1);
+  const auto j = nlohmann::json::parse(r.out);
+  EXPECT_EQ(j["error_code"], 102);
+  EXPECT_TRUE(j["files"].empty());
+  EXPECT_FALSE(std::filesystem::exists(f.out + "/X_T.dat"));
+}
+
+TEST(Compile, UnreadableInputAndBadNamesAreRefusedBeforeCompiling) {
+  Fixture f(kLine, kTrain);
+  const std::string missing = f.dir / "none.txt";
+  const auto no_input = run({"compile", f.line_path, missing, "--scenario", "X", "--train", "T",
+                             "--out", f.out});
+  EXPECT_EQ(no_input.status, 66);
+  EXPECT_EQ(no_input.err,
+            "scenario_tool: cannot read the train description '" + missing + "': no such file\n");
+  EXPECT_FALSE(std::filesystem::exists(f.out));
+
+  const auto slash = run({"compile", f.line_path, f.train_path, "--scenario", "../X", "--train",
+                          "T", "--out", f.out});
+  EXPECT_EQ(slash.status, 64);
+  EXPECT_EQ(run({"compile", f.line_path, f.train_path, "--scenario", "X", "--out", f.out}).status,
+            64);
+}
+
+// The carried texts compiled by the tool and by the compile stage directly,
+// and by the builder itself: the same bytes.
+TEST(Compile, CarriedScenarioGivesTheCompileStageAndBuilderBytes) {
+  TempDir dir;
+  ASSERT_EQ(run({"export-carried", dir / "src"}).status, 0);
+  const auto r = run({"compile", dir / "src/LORVENA_linea.txt", dir / "src/LORVENA_KQ3390-.txt",
+                      "--scenario", "LORVENA", "--train", "KQ3390", "--out", dir / "out"});
+  ASSERT_EQ(r.status, 0) << r.out << r.err;
+
+  const ScenarioData& data = carried_scenario();
+  MemoryFileSystem mem;
+  const ScenarioFiles files = scenario_files("m", '/', "LORVENA", "KQ3390");
+  mem.put(files.line_description, text_file_bytes(data.line_description));
+  mem.put(files.train_description, text_file_bytes(data.train_description));
+  BuildState st;
+  st.scenario_name = "LORVENA";
+  st.train_code = "KQ3390";
+  const CompileResult direct = memorizza_percorso(st, mem, files, 1);
+  ASSERT_EQ(direct.files_written.size(), 3u);
+  const char* names[] = {"LORVENA_linea.dat", "LORVENA_KQ3390.sim", "LORVENA_KQ3390.dat"};
+  for (const char* name : names) {
+    SCOPED_TRACE(name);
+    EXPECT_TRUE(read_file(dir / ("out/" + std::string(name))) ==
+                mem.read_file("m/" + std::string(name)));
+  }
+  // The sealed cell 1: marker 5121 and the check code 2380 of LORVENA/KQ3390.
+  EXPECT_EQ(read_file(dir / "out/LORVENA_KQ3390.dat").substr(16, 4), std::string("\x01\x14\x4c\x09"));
+
+  const char* builder = std::getenv("SCENARIO_BUILDER");
+  if (builder == nullptr || *builder == '\0') GTEST_SKIP() << "SCENARIO_BUILDER is not set";
+  // The builder writes beside itself, so it runs from a copy.
+  std::filesystem::create_directories(dir / "run");
+  std::filesystem::copy_file(builder, dir / "run/scenario_builder");
+  const std::string command = "'" + (dir / "run/scenario_builder") + "' 2>/dev/null";
+  ASSERT_EQ(std::system(command.c_str()), 0);
+  for (const char* name : names) {
+    SCOPED_TRACE(name);
+    EXPECT_TRUE(read_file(dir / ("out/" + std::string(name))) ==
+                read_file(dir / ("run/" + std::string(name))));
+  }
+}
+
+}  // namespace
+}  // namespace scenario::tools
