@@ -58,7 +58,7 @@ int run_tool(const std::vector<std::string>& args, std::ostream& out, std::ostre
   compile_cmd->add_option("--scenario", compile.scenario_name, "Scenario name")->required();
   compile_cmd->add_option("--train", compile.train_code, "Train code")->required();
   compile_cmd->add_option("--out", compile.out_dir, "Directory for the binary files")->required();
-  compile_cmd->add_flag("--no-plan", no_plan, "Build no line plan (as with j = 0)");
+  compile_cmd->add_flag("--no-plan", no_plan, "Build no line plan; an older line plan file stays as it is");
   compile_cmd->add_flag("--json", compile_json, "Print the report as one JSON object");
 
   std::string inspect_path;
