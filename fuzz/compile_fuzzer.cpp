@@ -1,0 +1,211 @@
+// libFuzzer entry for the compile stage.
+//
+// Input: one plan-flag byte ('0' builds without the line plan, anything else
+// with it), then the line description, then optionally a separator line
+// "=====" and the train description. Without a separator there is no train
+// description file at all, which the compile step must survive as well.
+//
+// Whatever the texts hold, the stage must end in one of its defined
+// outcomes; every property below traps when it does not.
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <exception>
+#include <set>
+#include <string>
+#include <string_view>
+
+#include "driver/file_naming.h"
+#include "model/build_state.h"
+#include "output/compile_stage.h"
+#include "platform/file_system.h"
+
+namespace {
+
+using scenario::BuildState;
+using scenario::CompileResult;
+using scenario::MemoryFileSystem;
+using scenario::ScenarioFiles;
+
+// Bigger inputs add nothing the mutator cannot reach with small ones, and
+// keep single runs slow.
+constexpr size_t kMaxInput = 64 * 1024;
+constexpr std::string_view kSeparator = "\n=====";
+
+[[noreturn]] void fail(const char* property, const BuildState& st) {
+  std::fprintf(stderr, "property failed: %s (error_code %d, error_position_m %d)\n", property,
+               static_cast<int>(st.error_code), static_cast<int>(st.error_position_m));
+  __builtin_trap();
+}
+
+#define CHECK_PROPERTY(cond, st) \
+  do {                           \
+    if (!(cond)) fail(#cond, st); \
+  } while (0)
+
+// Remembers whether the train description was ever opened, that is whether
+// the train reader ran.
+class WatchedFileSystem : public MemoryFileSystem {
+ public:
+  explicit WatchedFileSystem(std::string train_path) : train_path_(std::move(train_path)) {}
+  std::string read_file(const std::string& path) override {
+    if (path == train_path_) train_read_ = true;
+    return MemoryFileSystem::read_file(path);
+  }
+  bool train_read() const { return train_read_; }
+
+ private:
+  std::string train_path_;
+  bool train_read_ = false;
+};
+
+bool known_code(int32_t code) {
+  static const std::set<int32_t> kKnown = {0,  1,  2,  3,  4,  5,  6,  7,  8,  9,  10,
+                                           11, 12, 13, 15, 16, 17, 18, 19, 20, 21, 22,
+                                           24, 25, 26, 101, 102, 103};
+  return kKnown.count(code) != 0;
+}
+
+// Codes with which the line reader returns without handing over to the train
+// reader. With the train text untouched the final code must be one of them.
+bool line_reader_stop_code(int32_t code) {
+  static const std::set<int32_t> kStops = {1, 3, 4, 5, 6, 10, 15, 21, 26, 101, 102, 103};
+  return kStops.count(code) != 0;
+}
+
+uint16_t u16_at(const std::string& b, size_t at) {
+  return static_cast<uint16_t>(static_cast<unsigned char>(b[at]) |
+                               (static_cast<unsigned char>(b[at + 1]) << 8));
+}
+
+// The train file: 87 records of 34 bytes plus their names, nothing after.
+bool train_file_matches(const std::string& bytes, const BuildState& st) {
+  size_t at = 0;
+  for (const scenario::StationRecord& r : st.stations) {
+    if (bytes.size() < at + 34) return false;
+    const size_t name_length = u16_at(bytes, at + 14);
+    if (name_length != r.name.size() || bytes.size() < at + 34 + name_length) return false;
+    if (bytes.compare(at + 16, name_length, r.name) != 0) return false;
+    at += 34 + name_length;
+  }
+  return at == bytes.size();
+}
+
+// The line plan: 2 x (G + 1) tagged values, each tag 0, 2 or 5.
+bool line_plan_matches(const std::string& bytes, const BuildState& st) {
+  const size_t elements = 2 * (static_cast<size_t>(st.line_plan.grid_length_m()) + 1);
+  size_t at = 0;
+  for (size_t k = 0; k < elements; ++k) {
+    if (bytes.size() < at + 2) return false;
+    switch (u16_at(bytes, at)) {
+      case 0: at += 2; break;
+      case 2: at += 4; break;
+      case 5: at += 10; break;
+      default: return false;
+    }
+  }
+  return at == bytes.size();
+}
+
+void check_outcome(const BuildState& st, const CompileResult& result, const WatchedFileSystem& fs,
+                   const ScenarioFiles& files, bool train_given) {
+  const int32_t code = st.error_code;
+  CHECK_PROPERTY(known_code(code), st);
+  CHECK_PROPERTY(result.fatal_code.empty() || result.fatal_code == "1250" ||
+                     result.fatal_code == "1251",
+                 st);
+
+  // The line text was given, so it is never left behind.
+  CHECK_PROPERTY(code != 101, st);
+  CHECK_PROPERTY(!fs.has(files.line_description), st);
+
+  if (train_given) {
+    if (fs.train_read() || code == 25) CHECK_PROPERTY(!fs.has(files.train_description), st);
+    // Untouched only when the line reader stopped before it.
+    if (!fs.train_read() && code != 25) {
+      CHECK_PROPERTY(fs.has(files.train_description), st);
+      CHECK_PROPERTY(line_reader_stop_code(code), st);
+    }
+  } else {
+    CHECK_PROPERTY(!fs.has(files.train_description), st);
+    // Reaching for a train text that is not there ends the step with code 25,
+    // which only the finishing pass may overwrite.
+    if (fs.train_read()) CHECK_PROPERTY(code == 25 || (code >= 11 && code <= 13), st);
+  }
+
+  // Codes whose position is a cell of the grid.
+  if (code >= 11 && code <= 13) {
+    CHECK_PROPERTY(st.error_position_m % 50 == 0, st);
+    CHECK_PROPERTY(st.grid.contains(st.error_position_m / 50), st);
+  }
+  if (code == 8) CHECK_PROPERTY(st.error_position_m % 50 != 0, st);
+  if (code == 9 || code == 22) CHECK_PROPERTY(st.error_position_m % 50 == 0, st);
+
+  const bool wrote_files = st.grid.exists() && result.fatal_code.empty();
+  if (!wrote_files) {
+    CHECK_PROPERTY(result.files_written.empty(), st);
+    CHECK_PROPERTY(!fs.has(files.line_plan) && !fs.has(files.train_file) && !fs.has(files.cell_grid),
+                   st);
+    return;
+  }
+
+  const bool plan = st.write_plan != 0 && st.line_plan.exists();
+  CHECK_PROPERTY(result.files_written.size() == (plan ? 3u : 2u), st);
+  CHECK_PROPERTY(fs.has(files.line_plan) == plan, st);
+
+  const std::string& grid = fs.files().at(files.cell_grid);
+  CHECK_PROPERTY(grid.size() == 15 * (static_cast<size_t>(st.grid.grid_last_index()) + 1), st);
+  // The marker of cell 1: value1 = 5121.
+  CHECK_PROPERTY(grid.size() > 17 && u16_at(grid, 16) == 5121, st);
+  CHECK_PROPERTY(train_file_matches(fs.files().at(files.train_file), st), st);
+  if (plan) CHECK_PROPERTY(line_plan_matches(fs.files().at(files.line_plan), st), st);
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  if (size < 1 || size > kMaxInput) return -1;
+  const int32_t write_plan = data[0] == '0' ? 0 : 1;
+  const std::string_view input(reinterpret_cast<const char*>(data) + 1, size - 1);
+
+  std::string_view line_text = input;
+  std::string_view train_text;
+  bool train_given = false;
+  const size_t sep = input.find(kSeparator);
+  if (sep != std::string_view::npos) {
+    line_text = input.substr(0, sep + 1);  // keeps the last line's end
+    const size_t after = input.find('\n', sep + kSeparator.size());
+    train_text = after == std::string_view::npos ? std::string_view() : input.substr(after + 1);
+    train_given = true;
+  }
+
+  BuildState st;
+  st.scenario_name = "LORVENA";
+  st.train_code = "KQ3390";
+  const ScenarioFiles files = scenario::scenario_files("C:\\sim", '\\', st.scenario_name,
+                                                       st.train_code);
+  WatchedFileSystem fs(files.train_description);
+  fs.put(files.line_description, std::string(line_text));
+  if (train_given) fs.put(files.train_description, std::string(train_text));
+
+  CompileResult result;
+  try {
+    result = scenario::memorizza_percorso(st, fs, files, write_plan);
+  } catch (const std::exception& e) {
+    // Nothing in memory refuses a write or a delete, so no exception may
+    // leave the stage: it would be a double delete or a program fault.
+    std::fprintf(stderr, "exception left the compile stage: %s\n", e.what());
+    __builtin_trap();
+  }
+  check_outcome(st, result, fs, files, train_given);
+  // For the seed check: which outcome each input reached.
+  static const bool report = std::getenv("SCENARIO_FUZZ_REPORT") != nullptr;
+  if (report) {
+    std::fprintf(stderr, "outcome: code %d position %d fatal %s\n", static_cast<int>(st.error_code),
+                 static_cast<int>(st.error_position_m),
+                 result.fatal_code.empty() ? "-" : result.fatal_code.c_str());
+  }
+  return 0;
+}
