@@ -41,7 +41,8 @@ void ItemStream::advance(size_t to) {
 
 void ItemStream::fail(const std::string& what) const {
   throw RunFailure("line " + std::to_string(last_line_) + ", column " +
-                   std::to_string(last_column_) + ": " + what);
+                       std::to_string(last_column_) + ": " + what,
+                   last_line_, last_column_, last_item_);
 }
 
 void ItemStream::begin_item() {
