@@ -1,5 +1,7 @@
 #include "driver/form1.h"
 
+#include <exception>
+
 #include "output/compile_stage.h"
 #include "sources/text_writer.h"
 
@@ -28,6 +30,12 @@ int Form1::Form_Load() {
     }
   } catch (const FileError& e) {
     platform_.report_unhandled_error(e.number(), e.what());
+    platform_.destroy_window();
+    return kExitUnhandledError;
+  } catch (const std::exception& e) {
+    // Anything else that escapes a step (memory exhausted, a fault of the
+    // program itself) ends the run the same way, never silently.
+    platform_.report_unhandled_error(kErrInternal, e.what());
     platform_.destroy_window();
     return kExitUnhandledError;
   }

@@ -25,6 +25,8 @@ constexpr int kErrPermissionDenied = 70;
 constexpr int kErrPathFileAccess = 75;
 constexpr int kErrPathNotFound = 76;
 constexpr int kErrDeviceIo = 57;
+/// Not a file fault: anything else that ends the run unexpectedly.
+constexpr int kErrInternal = 51;
 
 /// What the build needs of files. Paths are full names as the build joins
 /// them (directory text, separator, own name).
