@@ -33,7 +33,7 @@ std::string_view error_code_meaning(int32_t code) {
     case 13:
       return "no room for a point inside a slow-down or before the first signal after it";
     case 15:
-      return "object beyond the end of the route";
+      return "object outside the route's cells (beyond its end or before its start)";
     case 16:
       return "signal cell already taken";
     case 17:

@@ -135,8 +135,8 @@ TEST(Compile, TextReportReadsLikeACompilerDiagnostic) {
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.out, "wrote " + f.out + "/X_linea.dat\n" + "wrote " + f.out + "/X_T.sim\n" +
                        "wrote " + f.out + "/X_T.dat\n" + f.train_path +
-                       ":14:12: code 15: object beyond the end of the route, at 30000 m (train "
-                       "description, item \"30000\")\n");
+                       ":14:12: code 15: object outside the route's cells (beyond its end or "
+                       "before its start), at 30000 m (train description, item \"30000\")\n");
 }
 
 TEST(Compile, CleanRunWritesThreeFilesAndLeavesTheInputsAlone) {
