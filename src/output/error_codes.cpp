@@ -7,7 +7,7 @@ std::string_view error_code_meaning(int32_t code) {
     case 0:
       return "";
     case 1:
-      return "route length above 1000000 m";
+      return "route length above 1000000 m or below 0";
     case 2:
       return "kilometric progressive start or end not a multiple of 50";
     case 3:
