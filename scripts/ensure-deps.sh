@@ -5,7 +5,7 @@ set -euo pipefail
 
 declare -A groups=(
   [build]="build-essential cmake googletest libgtest-dev"
-  [windows]="g++-mingw-w64-x86-64 wine64 wine xvfb imagemagick x11-utils xauth"
+  [windows]="g++-mingw-w64-x86-64 wine64 wine fonts-wine xvfb imagemagick x11-utils xauth xdotool"
   [fuzz]="clang-14 libclang-rt-14-dev"
   [tools]="libcli11-dev nlohmann-json3-dev librsvg2-bin"
 )
