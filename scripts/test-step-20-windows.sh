@@ -36,6 +36,9 @@ cmake --build build/mingw-board_at_zero -j"$jobs" --target scenario_builder
 # built it already, and then this only checks that it is up to date.
 echo "-- native builds for reference (build/native, build/native-board_at_zero)"
 if [[ ! -f build/native/CMakeCache.txt ]]; then
+  # Configured as test-all.sh configures it, so that its later run finds the
+  # same tree.
+  scripts/ensure-deps.sh tools
   cmake -S . -B build/native -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 fi
 cmake --build build/native -j"$jobs" --target scenario_builder
