@@ -1,6 +1,8 @@
 #include "output/finishing_pass.h"
 
+#include <cstdint>
 #include <initializer_list>
+#include <vector>
 
 namespace scenario {
 namespace {
@@ -24,6 +26,7 @@ class Pass {
 
   void run() {
     const int64_t last = grid_.grid_last_index();
+    find_walk_stops();
     // Points placed ahead of i are seen by the later visits, as the grid is
     // finished in one ascending sweep.
     for (int64_t i = 1; i <= last - 2; ++i) {
@@ -97,6 +100,20 @@ class Pass {
     point_before_signal_after(end);
   }
 
+  /// For every cell, where a walk that places no more points stops: the
+  /// first slow-down end at or after it, else the last cell. The pass never
+  /// makes or removes an end, so this holds for the whole pass. Without it,
+  /// many starts whose ends are missing would each walk to the grid's end.
+  void find_walk_stops() {
+    const int64_t last = grid_.grid_last_index();
+    walk_stop_.assign(static_cast<size_t>(last) + 1, static_cast<int32_t>(last));
+    for (int64_t k = last - 1; k >= 0; --k) {
+      walk_stop_[static_cast<size_t>(k)] =
+          grid_.at(k).kind == kSlowDownEnd ? static_cast<int32_t>(k)
+                                           : walk_stop_[static_cast<size_t>(k) + 1];
+    }
+  }
+
   /// Walks from the start to the slow-down's end (the first kind-2 cell
   /// after it), placing a point every 8 cells when `place_points`, and
   /// returns the cell where it stopped. A start whose end was overwritten, or
@@ -110,9 +127,11 @@ class Pass {
     int n = 0;
     bool walk_blocked = !place_points;
     while (true) {
+      // No point left to place: only the end is looked for. j < last here.
+      if (walk_blocked) return walk_stop_[static_cast<size_t>(j) + 1];
       ++j;
       ++n;
-      if (!walk_blocked && n == kInnerPointSpacing) {
+      if (n == kInnerPointSpacing) {
         if (place_if_free(j)) {
           n = 0;
         } else if (place_if_free(j - 1)) {
@@ -140,6 +159,7 @@ class Pass {
 
   BuildState& st_;
   CellGrid& grid_;
+  std::vector<int32_t> walk_stop_;
 };
 
 }  // namespace
