@@ -39,22 +39,6 @@ std::string without_trailing_separators(std::string dir) {
   return dir;
 }
 
-bool read_text(const std::string& what, const std::string& path, std::string* text,
-               std::ostream& err) {
-  DiskFileSystem disk;
-  if (!disk.is_regular_file(path)) {
-    err << "scenario_tool: cannot read the " << what << " '" << path << "': no such file\n";
-    return false;
-  }
-  try {
-    *text = disk.read_file(path);
-  } catch (const FileError& e) {
-    err << "scenario_tool: cannot read the " << what << ": " << e.what() << "\n";
-    return false;
-  }
-  return true;
-}
-
 bool same_file(const std::string& a, const std::string& b) {
   std::error_code ec;
   return std::filesystem::equivalent(a, b, ec) && !ec;
@@ -139,8 +123,8 @@ int run_compile(const CompileRequest& given, bool json, std::ostream& out, std::
   req.out_dir = without_trailing_separators(req.out_dir);
 
   std::string line_text, train_text;
-  if (!read_text("line description", req.line_text_path, &line_text, err) ||
-      !read_text("train description", req.train_text_path, &train_text, err)) {
+  if (!read_from_disk("line description", req.line_text_path, &line_text, err) ||
+      !read_from_disk("train description", req.train_text_path, &train_text, err)) {
     return kExitNoInput;
   }
 

@@ -1,8 +1,27 @@
 #include "tools/compiled_files.h"
 
+#include "platform/file_system.h"
+
 #include <bit>
 
 namespace scenario::tools {
+
+bool read_from_disk(const std::string& what, const std::string& path, std::string* bytes,
+                    std::ostream& err) {
+  DiskFileSystem disk;
+  if (!disk.is_regular_file(path)) {
+    err << "scenario_tool: cannot read the " << what << " '" << path << "': no such file\n";
+    return false;
+  }
+  try {
+    *bytes = disk.read_file(path);
+  } catch (const FileError& e) {
+    err << "scenario_tool: cannot read the " << what << ": " << e.what() << "\n";
+    return false;
+  }
+  return true;
+}
+
 namespace {
 
 bool ends_with(std::string_view s, std::string_view tail) {

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <ostream>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -11,6 +12,11 @@
 #include "model/track_cell.h"
 
 namespace scenario::tools {
+
+/// Reads a whole file from disk for a tool. Returns false and writes a line
+/// naming `what` and `path` on `err` when it is missing or unreadable.
+bool read_from_disk(const std::string& what, const std::string& path, std::string* bytes,
+                    std::ostream& err);
 
 /// Which of the three compiled files a name stands for.
 enum class CompiledFormat { kUnknown, kLinePlan, kTrainFile, kCellGrid };

@@ -125,21 +125,6 @@ Json slot_json(int slot, const StationRecord& r) {
   return j;
 }
 
-bool read_input(const std::string& path, std::string* bytes, std::ostream& err) {
-  DiskFileSystem disk;
-  if (!disk.is_regular_file(path)) {
-    err << "scenario_tool: cannot read '" << path << "': no such file\n";
-    return false;
-  }
-  try {
-    *bytes = disk.read_file(path);
-  } catch (const FileError& e) {
-    err << "scenario_tool: " << e.what() << "\n";
-    return false;
-  }
-  return true;
-}
-
 }  // namespace
 
 void print_cell_grid(std::string_view name, const std::vector<TrackCell>& cells,
@@ -350,7 +335,7 @@ int inspect_file(const std::string& path, OutputStyle style, std::ostream& out,
     return kExitUsage;
   }
   std::string bytes;
-  if (!read_input(path, &bytes, err)) return kExitNoInput;
+  if (!read_from_disk("compiled file", path, &bytes, err)) return kExitNoInput;
   const std::string name = path.substr(path.find_last_of("/\\") + 1);
   std::string why;
   switch (fmt) {

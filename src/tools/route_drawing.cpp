@@ -499,21 +499,6 @@ class Drawing {
   Svg svg_;
 };
 
-bool read_disk(const std::string& path, std::string* bytes, std::ostream& err) {
-  DiskFileSystem disk;
-  if (!disk.is_regular_file(path)) {
-    err << "scenario_tool: cannot read '" << path << "': no such file\n";
-    return false;
-  }
-  try {
-    *bytes = disk.read_file(path);
-  } catch (const FileError& e) {
-    err << "scenario_tool: " << e.what() << "\n";
-    return false;
-  }
-  return true;
-}
-
 bool starts_with(const std::string& s, const std::string& head) {
   return s.size() >= head.size() && s.compare(0, head.size(), head) == 0;
 }
@@ -573,12 +558,12 @@ int run_draw(const DrawRequest& req, std::ostream& out, std::ostream& err) {
   std::string bytes, why;
   const std::string grid_path = dir + "/" + stem + ".dat";
   const std::string sim_path = dir + "/" + stem + ".sim";
-  if (!read_disk(sim_path, &bytes, err)) return kExitNoInput;
+  if (!read_from_disk("train file", sim_path, &bytes, err)) return kExitNoInput;
   if (!parse_train_file(bytes, &route.stations, &why)) {
     err << "scenario_tool: " << sim_path << ": " << why << "\n";
     return kExitBadData;
   }
-  if (!read_disk(grid_path, &bytes, err)) return kExitNoInput;
+  if (!read_from_disk("cell grid file", grid_path, &bytes, err)) return kExitNoInput;
   if (!parse_cell_grid(bytes, &route.cells, &why)) {
     err << "scenario_tool: " << grid_path << ": " << why << "\n";
     return kExitBadData;
@@ -602,7 +587,7 @@ int run_draw(const DrawRequest& req, std::ostream& out, std::ostream& err) {
 
   const std::string plan_path = dir + "/" + scenario + "_linea.dat";
   if (fs::is_regular_file(plan_path, ec)) {
-    if (!read_disk(plan_path, &bytes, err)) return kExitNoInput;
+    if (!read_from_disk("line plan file", plan_path, &bytes, err)) return kExitNoInput;
     PlanFile plan;
     if (!parse_line_plan(bytes, &plan, &why)) {
       err << "scenario_tool: " << plan_path << ": " << why << "\n";

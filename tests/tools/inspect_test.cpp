@@ -159,7 +159,7 @@ TEST(Inspect, ExitStatusTellsUsageUnreadableAndRefusedApart) {
            "over at offset 15\n"},
       {{"inspect", dir / "missing.sim"},
        66,
-       "scenario_tool: cannot read '" + (dir / "missing.sim") + "': no such file\n"},
+       "scenario_tool: cannot read the compiled file '" + (dir / "missing.sim") + "': no such file\n"},
       {{"inspect", dir / "notes.txt"},
        64,
        "scenario_tool: cannot tell the format of '" + (dir / "notes.txt") +
