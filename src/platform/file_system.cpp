@@ -53,6 +53,16 @@ struct File {
   }
 };
 
+// A directory in a file's place: the C runtimes disagree on the reason
+// (POSIX says "is a directory", Windows "permission denied"), so it is told
+// apart here and both builds report the same number.
+void refuse_directory(const char* what, const std::string& path) {
+  std::error_code ec;
+  if (std::filesystem::is_directory(std::filesystem::path(path), ec)) {
+    throw FileError(kErrPathFileAccess, std::string(what) + " '" + path + "': is a directory");
+  }
+}
+
 }  // namespace
 
 bool DiskFileSystem::is_regular_file(const std::string& path) {
@@ -61,6 +71,7 @@ bool DiskFileSystem::is_regular_file(const std::string& path) {
 }
 
 std::string DiskFileSystem::read_file(const std::string& path) {
+  refuse_directory("cannot open", path);
   File file;
   // Binary mode: the readers see the CR LF line ends themselves.
   file.set(std::fopen(path.c_str(), "rb"));
@@ -74,6 +85,7 @@ std::string DiskFileSystem::read_file(const std::string& path) {
 }
 
 void DiskFileSystem::replace_file(const std::string& path, std::string_view bytes) {
+  refuse_directory("cannot create", path);
   {
     // Open for binary access creates the file without touching its content;
     // it fails here, before anything is deleted, when the directory does not
