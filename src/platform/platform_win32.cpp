@@ -93,6 +93,9 @@ class Win32Platform : public Platform {
     HINSTANCE instance = ::GetModuleHandleA(nullptr);
     register_class(instance);
 
+    // Without this a scaled display reports 96 dpi and Windows stretches the
+    // finished bitmap; aware, the twips give the same size in sharp pixels.
+    ::SetProcessDPIAware();
     int dpi_x = 96;
     int dpi_y = 96;
     if (HDC screen = ::GetDC(nullptr)) {
