@@ -7,22 +7,13 @@
 #include "compiler/item_stream.h"
 #include "compiler/progressive_ordina.h"
 #include "model/cell_writers.h"
+#include "model/error_code.h"
 #include "model/rounding.h"
 #include "model/run_failure.h"
 
 namespace scenario {
 namespace {
 
-constexpr int32_t kRouteLengthRefused = 1;
-constexpr int32_t kRepetitionFirstNotOnGrid = 3;
-constexpr int32_t kRepetitionSecondNotOnGrid = 4;
-constexpr int32_t kRepetitionWithoutCodeCount = 5;
-constexpr int32_t kTextBoardCellTaken = 6;
-constexpr int32_t kTableFull = 10;
-constexpr int32_t kObjectOutsideGrid = 15;
-constexpr int32_t kFileNotFound = 101;
-constexpr int32_t kNoGeneralSection = 102;
-constexpr int32_t kBadCurve = 103;
 
 // Up to this many hyphenated items in a row are passed over before a key is
 // tested: separator lines of hyphens in the general section, a stray one

@@ -2,6 +2,7 @@
 
 #include "compiler/line_description_reader.h"
 #include "compiler/train_description_reader.h"
+#include "model/error_code.h"
 #include "model/run_failure.h"
 
 namespace scenario {
@@ -18,15 +19,15 @@ void memorizza_dati(BuildState& st, FileSystem& fs, const std::string& line_path
     reading = SourceOrigin::File::kTrainDescription;
     if (line.read_train) read_train_description(st, fs, train_path, line.board_limit);
   } catch (const RunFailure& failure) {
-    st.error_code = 25;
+    st.error_code = kReadFailure;
     st.error_origin = SourceOrigin{reading, failure.line(), failure.column(), failure.item()};
   } catch (const FileError&) {
     // A source text that cannot be opened or read: the same path. A text
     // that cannot be deleted fails again below and reaches the caller.
-    st.error_code = 25;
+    st.error_code = kReadFailure;
     st.error_origin = SourceOrigin{reading, 0, 0, {}};
   }
-  if (st.error_code == 25) {
+  if (st.error_code == kReadFailure) {
     if (fs.is_regular_file(line_path)) fs.remove_file(line_path);
     if (fs.is_regular_file(train_path)) fs.remove_file(train_path);
   }

@@ -7,6 +7,7 @@
 
 #include "compiler/item_stream.h"
 #include "model/cell_writers.h"
+#include "model/error_code.h"
 #include "model/rounding.h"
 #include "model/run_failure.h"
 
@@ -185,7 +186,7 @@ class TrainReader {
     // position below -25 m would address a cell before the grid.
     const int32_t c = round_long(p / 50.0);
     if (c < 0) return stop_beyond_grid(p, at);
-    if (!st_.grid.is_free(c)) return end_with(7, p, at);
+    if (!st_.grid.is_free(c)) return end_with(kPointCellTaken, p, at);
     TrackCell& cell = st_.grid.at(c);
     if (v > 0) {
       cell.kind = kPointWithSpeed;
@@ -204,11 +205,11 @@ class TrainReader {
     const int32_t pos = r.position_m;
     const SourceOrigin at = here();
     if (beyond_grid(pos, 800)) return stop_beyond_grid(pos, at);
-    if (pos % 50 != 0) return end_with(8, pos, at);
+    if (pos % 50 != 0) return end_with(kStationOffStep, pos, at);
 
     r.station_kind = in_.read_byte();
     const int32_t length = in_.read_long();
-    if (length % 100 != 0) return end_with(9, pos, here());
+    if (length % 100 != 0) return end_with(kStationLengthOffStep, pos, here());
 
     r.flag_a = in_.read_byte();
     r.long_flag = in_.read_byte();
@@ -264,7 +265,7 @@ class TrainReader {
       }
       if (marker <= 1) {
         fs_.remove_file(path_);
-        record(24, at);
+        record(kStationTooNearStart, at);
         return Next::kEnd;
       }
       TrackCell& stop = st_.grid.at(round_long(marker));
@@ -274,14 +275,14 @@ class TrainReader {
 
     if (i > kFirstStationSlot &&
         checked32(int64_t{r.area_start_m} - 350) < st_.stations[static_cast<size_t>(i - 1)].area_end_m) {
-      return end_with(22, pos, at);
+      return end_with(kStationGap, pos, at);
     }
     ++station_;
     // At least two slots stay free between the last station and the lowest
     // board text.
     if (station_ >= board_limit_) {
       fs_.remove_file(path_);
-      record(10, at);
+      record(kTableFull, at);
       return Next::kEnd;
     }
     return Next::kGoOn;
@@ -297,7 +298,7 @@ class TrainReader {
     for (int slot : {kProgressiveTreSlot, kProgressiveDueSlot, kProgressiveUnoSlot}) {
       const StationRecord& r = st_.stations[static_cast<size_t>(slot)];
       if (r.area_start_m % 50 != 0 || r.area_end_m % 50 != 0) {
-        st_.error_code = 2;
+        st_.error_code = kProgressiveOffStep;
         // The progressives come from the line description; no item of
         // this text is to blame.
         st_.error_origin = SourceOrigin{SourceOrigin::File::kLineDescription, 0, 0, {}};
@@ -334,7 +335,7 @@ class TrainReader {
   }
 
   Next stop_beyond_grid(int32_t p, const SourceOrigin& at) {
-    st_.error_code = 15;
+    st_.error_code = kObjectOutsideGrid;
     st_.error_position_m = p;
     st_.error_origin = at;
     return Next::kStopReading;

@@ -3,19 +3,12 @@
 #include <cstdint>
 #include <initializer_list>
 
+#include "model/error_code.h"
 #include "model/rounding.h"
 
 namespace scenario {
 namespace {
 
-constexpr int32_t kObjectOutsideGrid = 15;
-constexpr int32_t kSignalCellTaken = 16;
-constexpr int32_t kWarningCellTaken = 17;
-constexpr int32_t kStartCellTaken = 18;
-constexpr int32_t kEndCellTaken = 19;
-constexpr int32_t kBeforeWarningCellTaken = 20;
-constexpr int32_t kSpeedBoardCellTaken = 21;
-constexpr int32_t kTooManyMontagna = 26;
 
 /// Ranges that start this close after the previous range's end (metres) are
 /// joined to it as type 3.

@@ -4,6 +4,8 @@
 #include <initializer_list>
 #include <vector>
 
+#include "model/error_code.h"
+
 namespace scenario {
 namespace {
 
@@ -77,7 +79,7 @@ class Pass {
       } else if (kind_is(c - 2, kPointWithSpeed)) {
         lower_to_derived_speed(c - 2);
       } else {
-        record(11, c);
+        record(kNoRoomBesideSignal, c);
       }
     }
   }
@@ -88,7 +90,7 @@ class Pass {
     for (int d : distances) {
       if (place_if_free(start - d)) return;
     }
-    record(12, start);
+    record(kNoRoomBeforeSlowDown, start);
   }
 
   void slow_down(int64_t start) {
@@ -139,7 +141,7 @@ class Pass {
         } else if (place_if_free(j + 1)) {
           n = -1;
         } else {
-          record(13, j);
+          record(kNoRoomInsideSlowDown, j);
           walk_blocked = true;
         }
       }
@@ -152,7 +154,7 @@ class Pass {
   void point_before_signal_after(int64_t end) {
     for (int64_t s = end; s <= end + kSignalSearchAfterEnd && grid_.contains(s); ++s) {
       if (!kind_is(s, kSignal)) continue;
-      if (s - 1 > 0 && !place_if_free(s - 1) && !place_if_free(s - 2)) record(13, end);
+      if (s - 1 > 0 && !place_if_free(s - 1) && !place_if_free(s - 2)) record(kNoRoomInsideSlowDown, end);
       return;
     }
   }
