@@ -1,9 +1,10 @@
 // libFuzzer entry for the compile stage.
 //
-// Input: one plan-flag byte ('0' builds without the line plan, anything else
-// with it), then the line description, then optionally a separator line
-// "=====" and the train description. Without a separator there is no train
-// description file at all, which the compile step must survive as well.
+// Input: one flag byte ('0' builds without the line plan, '-' with it but
+// with no line description file at all, anything else with the plan), then
+// the line description, then optionally a separator line "=====" and the
+// train description. Without a separator there is no train description file
+// at all, which the compile step must survive as well.
 //
 // Whatever the texts hold, the stage must end in one of its defined
 // outcomes; every property below traps when it does not.
@@ -32,6 +33,7 @@ using scenario::ScenarioFiles;
 // Bigger inputs add nothing the mutator cannot reach with small ones, and
 // keep single runs slow.
 constexpr size_t kMaxInput = 64 * 1024;
+constexpr std::string_view kSeparatorLine = "=====";
 constexpr std::string_view kSeparator = "\n=====";
 
 [[noreturn]] void fail(const char* property, const BuildState& st) {
@@ -110,14 +112,22 @@ bool line_plan_matches(const std::string& bytes, const BuildState& st) {
 }
 
 void check_outcome(const BuildState& st, const CompileResult& result, const WatchedFileSystem& fs,
-                   const ScenarioFiles& files, bool train_given) {
+                   const ScenarioFiles& files, bool line_given, bool train_given) {
   const int32_t code = st.error_code;
   CHECK_PROPERTY(known_code(code), st);
   CHECK_PROPERTY(result.fatal_code.empty() || result.fatal_code == "1250" ||
                      result.fatal_code == "1251",
                  st);
 
-  // The line text was given, so it is never left behind.
+  if (!line_given) {
+    // Nothing was opened, so nothing may be deleted or written.
+    CHECK_PROPERTY(code == 101, st);
+    CHECK_PROPERTY(!fs.train_read(), st);
+    CHECK_PROPERTY(fs.has(files.train_description) == train_given, st);
+    CHECK_PROPERTY(result.files_written.empty() && !st.grid.exists(), st);
+    return;
+  }
+  // A line text that was there is never left behind.
   CHECK_PROPERTY(code != 101, st);
   CHECK_PROPERTY(!fs.has(files.line_description), st);
 
@@ -168,15 +178,19 @@ void check_outcome(const BuildState& st, const CompileResult& result, const Watc
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size < 1 || size > kMaxInput) return -1;
   const int32_t write_plan = data[0] == '0' ? 0 : 1;
+  const bool line_given = data[0] != '-';
   const std::string_view input(reinterpret_cast<const char*>(data) + 1, size - 1);
 
   std::string_view line_text = input;
   std::string_view train_text;
   bool train_given = false;
-  const size_t sep = input.find(kSeparator);
+  // The separator is a line of its own: "=====" at the start of the input or
+  // right after a line end. What follows it on its line is dropped.
+  size_t sep = input.starts_with(kSeparatorLine) ? 0 : input.find(kSeparator);
   if (sep != std::string_view::npos) {
-    line_text = input.substr(0, sep + 1);  // keeps the last line's end
-    const size_t after = input.find('\n', sep + kSeparator.size());
+    if (input[sep] == '\n') ++sep;
+    line_text = input.substr(0, sep);  // keeps the last line's end
+    const size_t after = input.find('\n', sep);
     train_text = after == std::string_view::npos ? std::string_view() : input.substr(after + 1);
     train_given = true;
   }
@@ -187,7 +201,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const ScenarioFiles files = scenario::scenario_files("C:\\sim", '\\', st.scenario_name,
                                                        st.train_code);
   WatchedFileSystem fs(files.train_description);
-  fs.put(files.line_description, std::string(line_text));
+  if (line_given) fs.put(files.line_description, std::string(line_text));
   if (train_given) fs.put(files.train_description, std::string(train_text));
 
   CompileResult result;
@@ -199,7 +213,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::fprintf(stderr, "exception left the compile stage: %s\n", e.what());
     __builtin_trap();
   }
-  check_outcome(st, result, fs, files, train_given);
+  check_outcome(st, result, fs, files, line_given, train_given);
   // For the seed check: which outcome each input reached.
   static const bool report = std::getenv("SCENARIO_FUZZ_REPORT") != nullptr;
   if (report) {
