@@ -17,21 +17,13 @@ class LineDescription : public testing::Test {
 
 TEST_F(LineDescription, SectionsInOrderWithTheirRowCounts) {
   ASSERT_EQ(lines.size(), 126u);
-  struct Section {
-    const char* line;
-    size_t rows;
-  };
-  const Section sections[] = {{"[generale]", 8},  {"[curve]", 52},     {"[pendenze]", 19},
-                              {"[montagne]", 11}, {"[cartelli]", 28},  {"[indicazioni]", 1},
-                              {"[fine]", 0}};
-  size_t at = 0;
-  for (const Section& s : sections) {
-    SCOPED_TRACE(s.line);
-    ASSERT_LT(at, lines.size());
-    EXPECT_EQ(lines[at], s.line);
-    at += 1 + s.rows;
-  }
-  EXPECT_EQ(at, lines.size());
+  expect_sections(lines, {{"[generale]", 8},
+                          {"[curve]", 52},
+                          {"[pendenze]", 19},
+                          {"[montagne]", 11},
+                          {"[cartelli]", 28},
+                          {"[indicazioni]", 1},
+                          {"[fine]", 0}});
 }
 
 TEST_F(LineDescription, GeneralRowsVerbatim) {

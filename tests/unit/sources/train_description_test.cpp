@@ -17,21 +17,14 @@ class TrainDescription : public testing::Test {
 
 TEST_F(TrainDescription, SectionsInOrderWithTheirRowCounts) {
   ASSERT_EQ(lines.size(), 106u);
-  struct Section {
-    const char* line;
-    size_t rows;
-  };
-  const Section sections[] = {{"[generale]", 4},      {"[aderenze]", 2}, {"[vel_limite]", 17},
-                              {"[stazioni]", 26},     {"[rallentamenti]", 2},
-                              {"[segnali]", 47},      {"[codici]", 0},   {"[fine]", 0}};
-  size_t at = 0;
-  for (const Section& s : sections) {
-    SCOPED_TRACE(s.line);
-    ASSERT_LT(at, lines.size());
-    EXPECT_EQ(lines[at], s.line);
-    at += 1 + s.rows;
-  }
-  EXPECT_EQ(at, lines.size());
+  expect_sections(lines, {{"[generale]", 4},
+                          {"[aderenze]", 2},
+                          {"[vel_limite]", 17},
+                          {"[stazioni]", 26},
+                          {"[rallentamenti]", 2},
+                          {"[segnali]", 47},
+                          {"[codici]", 0},
+                          {"[fine]", 0}});
 }
 
 TEST_F(TrainDescription, QuotedRowsAreByteExact) {

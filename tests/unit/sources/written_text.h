@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cctype>
+#include <initializer_list>
 #include <span>
 #include <sstream>
 #include <string>
@@ -34,6 +35,26 @@ inline std::vector<std::string> written_lines(std::span<const std::string_view> 
   return lines;
 }
 
+/// A section line and how many rows follow it.
+struct Section {
+  const char* line;
+  size_t rows;
+};
+
+/// Checks that `lines` is exactly `sections` in order, each section line
+/// followed by its number of rows.
+inline void expect_sections(const std::vector<std::string>& lines,
+                            std::initializer_list<Section> sections) {
+  size_t at = 0;
+  for (const Section& s : sections) {
+    SCOPED_TRACE(s.line);
+    ASSERT_LT(at, lines.size());
+    EXPECT_EQ(lines[at], s.line);
+    at += 1 + s.rows;
+  }
+  EXPECT_EQ(at, lines.size());
+}
+
 /// The rows between `section` and the next line that starts with "[".
 inline std::vector<std::string> section_rows(const std::vector<std::string>& lines,
                                              std::string_view section) {
@@ -53,9 +74,8 @@ inline std::vector<std::string> items(std::string_view row) {
   size_t start = 0;
   for (;;) {
     const size_t comma = row.find(',', start);
-    std::string_view item = row.substr(start, comma == std::string_view::npos
-                                                  ? std::string_view::npos
-                                                  : comma - start);
+    std::string_view item =
+        row.substr(start, comma == std::string_view::npos ? std::string_view::npos : comma - start);
     const size_t first = item.find_first_not_of(' ');
     const size_t last = item.find_last_not_of(' ');
     out.emplace_back(first == std::string_view::npos ? std::string_view()
