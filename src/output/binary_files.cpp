@@ -67,6 +67,8 @@ std::string line_plan_bytes(const LinePlan& plan) { return line_plan_bytes(plan.
 
 std::string line_plan_bytes(const std::vector<PlanValue>& x, const std::vector<PlanValue>& y) {
   ByteWriter out;
+  // A million-metre route gives some 20 MB: sized once, not regrown.
+  out.reserve((x.size() + y.size()) * 10);
   for (const PlanValue& v : x) put_plan_value(out, v);
   for (const PlanValue& v : y) put_plan_value(out, v);
   return out.take();
@@ -80,6 +82,7 @@ std::string train_file_bytes(const StationTable& table) {
 
 std::string cell_grid_bytes(const CellGrid& grid) {
   ByteWriter out;
+  out.reserve(grid.cells().size() * 15);
   for (const TrackCell& c : grid.cells()) put_cell(out, c);
   return out.take();
 }

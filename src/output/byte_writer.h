@@ -1,6 +1,7 @@
 #pragma once
 
 #include <bit>
+#include <cstddef>
 #include <cstdint>
 #include <limits>
 #include <string>
@@ -36,6 +37,8 @@ class ByteWriter {
     u64(std::bit_cast<uint64_t>(v));
   }
   void bytes(std::string_view s) { buffer_.append(s); }
+  /// Room for `n` more bytes, so that a large file grows its buffer once.
+  void reserve(size_t n) { buffer_.reserve(buffer_.size() + n); }
 
   const std::string& buffer() const { return buffer_; }
   std::string take() { return std::move(buffer_); }
