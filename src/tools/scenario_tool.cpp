@@ -9,6 +9,7 @@
 #include "tools/compile_report.h"
 #include "tools/inspect.h"
 #include "tools/route_drawing.h"
+#include "tools/synthetic_route.h"
 
 namespace scenario::tools {
 
@@ -38,6 +39,35 @@ int export_carried(const std::string& dir, const ScenarioData& carried, std::ost
         &f.timetable_sheet}) {
     out << "wrote " << *p << "\n";
   }
+  return 0;
+}
+
+int write_synthetic(int32_t length_m, const std::string& dir, std::ostream& out,
+                    std::ostream& err) {
+  SyntheticRoute route;
+  try {
+    route = synthetic_route(length_m);
+  } catch (const std::invalid_argument& e) {
+    err << "scenario_tool: " << e.what() << "\n";
+    return kExitUsage;
+  }
+  std::error_code ec;
+  std::filesystem::create_directories(dir, ec);
+  if (ec) {
+    err << "scenario_tool: cannot create '" << dir << "': " << ec.message() << "\n";
+    return kExitCannotCreate;
+  }
+  DiskFileSystem disk;
+  const std::string line_path = dir + "/line.txt";
+  const std::string train_path = dir + "/train.txt";
+  try {
+    disk.replace_file(line_path, route.line_description);
+    disk.replace_file(train_path, route.train_description);
+  } catch (const FileError& e) {
+    err << "scenario_tool: " << e.what() << "\n";
+    return kExitCannotCreate;
+  }
+  out << "wrote " << line_path << "\nwrote " << train_path << "\n";
   return 0;
 }
 
@@ -79,6 +109,14 @@ int run_tool(const std::vector<std::string>& args, std::ostream& out, std::ostre
   draw_cmd->add_option("--scenario", draw.scenario_name, "Scenario name (guessed when alone)");
   draw_cmd->add_option("--train", draw.train_code, "Train code (guessed when alone)");
 
+  int32_t synth_length = kSyntheticMaxLengthM;
+  std::string synth_dir;
+  CLI::App* synth_cmd = app.add_subcommand(
+      "synthesize", "Write a generated route's line.txt and train.txt into DIR, for load tests");
+  synth_cmd->add_option("DIR", synth_dir, "Directory for the two texts")->required();
+  synth_cmd->add_option("--length", synth_length, "Route length in metres, whole kilometres")
+      ->capture_default_str();
+
   std::string export_dir;
   CLI::App* export_cmd = app.add_subcommand("export-carried", "");
   export_cmd->group("");  // hidden: a helper for the documentation script
@@ -106,6 +144,7 @@ int run_tool(const std::vector<std::string>& args, std::ostream& out, std::ostre
     return inspect_file(inspect_path, style, out, err);
   }
   if (*draw_cmd) return run_draw(draw, out, err);
+  if (*synth_cmd) return write_synthetic(synth_length, synth_dir, out, err);
   if (*export_cmd) return export_carried(export_dir, carried, out, err);
   return kExitUsage;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -18,5 +19,11 @@ int run_tool(const std::vector<std::string>& args, std::ostream& out, std::ostre
 /// builder gives them. Returns 0, or 73 when a file cannot be written.
 int export_carried(const std::string& dir, const ScenarioData& carried, std::ostream& out,
                    std::ostream& err);
+
+/// Writes a generated route of `length_m` metres as DIR/line.txt and
+/// DIR/train.txt. Returns 0, 64 for a length the generator refuses, or 73
+/// when a file cannot be written.
+int write_synthetic(int32_t length_m, const std::string& dir, std::ostream& out,
+                    std::ostream& err);
 
 }  // namespace scenario::tools
