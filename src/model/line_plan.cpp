@@ -1,5 +1,7 @@
 #include "model/line_plan.h"
 
+#include <algorithm>
+#include <limits>
 #include <stdexcept>
 #include <string>
 
@@ -13,49 +15,56 @@ void LinePlan::create(int32_t grid_length_m) {
   if (grid_length_m < 2) {
     throw std::invalid_argument("line plan of " + std::to_string(grid_length_m) + " m");
   }
-  x_.assign(static_cast<size_t>(grid_length_m) + 1, PlanValue{});
-  y_.assign(static_cast<size_t>(grid_length_m) + 1, PlanValue{});
+  runs_.clear();
   grid_length_m_ = grid_length_m;
   plan_index_ = 0;
 }
 
 void LinePlan::clear() {
-  x_.clear();
-  y_.clear();
+  runs_.clear();
   grid_length_m_ = 0;
   plan_index_ = 0;
 }
 
 void LinePlan::seed() {
   if (!exists()) return;
-  x_[0] = PlanValue::of_integer(0);
-  y_[0] = PlanValue::of_integer(0);
-  x_[1] = PlanValue::of_integer(0);
-  y_[1] = PlanValue::of_integer(1);
+  runs_.clear();
   plan_index_ = 2;
 }
 
 bool LinePlan::extend(int32_t start_m, int32_t length_m, double k) {
-  if (!exists() || plan_index_ < 2) return true;
+  if (!exists() || !seeded()) return true;
   // The reader tests only the start against the grid, so the end of a curve
   // may lie beyond the table: the plan then stops at its last row.
   const int64_t end_m = int64_t{start_m} + length_m;
-  while (plan_index_ <= start_m) {
-    if (plan_index_ > grid_length_m_) return true;
-    straight_step();
-    if (plan_index_ > kMaxPlanIndex) return false;
-  }
-  while (plan_index_ <= end_m) {
-    if (plan_index_ > grid_length_m_) return true;
-    curve_step(k);
-    if (plan_index_ > kMaxPlanIndex) return false;
-  }
-  return true;
+  if (!add_steps(start_m, false, 0.0, kMaxPlanIndex)) return false;
+  return add_steps(end_m, true, k, kMaxPlanIndex);
 }
 
 void LinePlan::complete() {
-  if (!exists() || plan_index_ < 2) return;
-  while (plan_index_ <= grid_length_m_ - 2) straight_step();
+  if (!exists() || !seeded()) return;
+  add_steps(int64_t{grid_length_m_} - 2, false, 0.0, std::numeric_limits<int64_t>::max());
+}
+
+// Steps while plan_index_ <= last_m and the table has a row left; false when
+// plan_index_ passes `limit`, after the step that passed it.
+bool LinePlan::add_steps(int64_t last_m, bool curve, double k, int64_t limit) {
+  const int64_t through = std::min<int64_t>(last_m, grid_length_m_);
+  if (plan_index_ > through) return true;
+  int64_t steps = through - plan_index_ + 1;
+  bool within_limit = true;
+  if (plan_index_ + steps > limit) {
+    steps = std::max<int64_t>(limit - plan_index_ + 1, 1);
+    within_limit = false;
+  }
+  // Consecutive straight runs, and turns by the same k, are one run.
+  if (!runs_.empty() && runs_.back().curve == curve && (!curve || runs_.back().k == k)) {
+    runs_.back().steps += static_cast<int32_t>(steps);
+  } else {
+    runs_.push_back(Run{static_cast<int32_t>(steps), curve, curve ? k : 0.0});
+  }
+  plan_index_ += static_cast<int32_t>(steps);
+  return within_limit;
 }
 
 double LinePlan::curvature(int curve_class, bool left_hand) {
@@ -69,31 +78,20 @@ double LinePlan::curvature(int curve_class, bool left_hand) {
   return left_hand ? -k : k;
 }
 
-// Both steps work on the stored values, integer or real, so the first step
-// after the seed starts from the integer points 0 and 1 exactly.
-void LinePlan::straight_step() {
-  const size_t m = static_cast<size_t>(plan_index_);
-  const double x1 = x_[m - 1].as_real();
-  const double y1 = y_[m - 1].as_real();
-  const double dx = x1 - x_[m - 2].as_real();
-  const double dy = y1 - y_[m - 2].as_real();
-  x_[m] = PlanValue::of_real(x1 + dx);
-  y_[m] = PlanValue::of_real(y1 + dy);
-  ++plan_index_;
-}
-
-// A first-order rotation of the last step by k radians. The step length is
-// deliberately not renormalised: it grows by sqrt(1 + k*k) per curve step,
-// and the points are those of these steps, not of an exact arc.
-void LinePlan::curve_step(double k) {
-  const size_t m = static_cast<size_t>(plan_index_);
-  const double x1 = x_[m - 1].as_real();
-  const double y1 = y_[m - 1].as_real();
-  const double dx = x1 - x_[m - 2].as_real();
-  const double dy = y1 - y_[m - 2].as_real();
-  x_[m] = PlanValue::of_real(x1 + (dy * k + dx));
-  y_[m] = PlanValue::of_real(y1 + (dy - dx * k));
-  ++plan_index_;
+PlanValues LinePlan::values() const {
+  PlanValues v;
+  v.x.resize(rows());
+  v.y.resize(rows());
+  if (!seeded()) return v;
+  v.x[0] = PlanValue::of_integer(0);
+  v.y[0] = PlanValue::of_integer(0);
+  v.x[1] = PlanValue::of_integer(0);
+  v.y[1] = PlanValue::of_integer(1);
+  make_points([&v](int32_t row, double x, double y) {
+    v.x[static_cast<size_t>(row)] = PlanValue::of_real(x);
+    v.y[static_cast<size_t>(row)] = PlanValue::of_real(y);
+  });
+  return v;
 }
 
 }  // namespace scenario

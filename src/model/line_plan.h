@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -18,8 +19,21 @@ struct PlanValue {
   double as_real() const;
 };
 
-/// The plan view of the line: an x-y point per metre, metres 0 ..
-/// grid_length_m. x values are stored first, then y values, as in the file.
+/// Every row of a plan, x values and y values apart.
+struct PlanValues {
+  std::vector<PlanValue> x;
+  std::vector<PlanValue> y;
+};
+
+/// The plan view of the line: an x-y point per metre, rows 0 ..
+/// grid_length_m. Rows 0 and 1 are the integer seed (0, 0) and (0, 1); each
+/// further point is one step from the two before it, straight or turned;
+/// rows from plan_index() on stay empty.
+///
+/// A point depends on all the steps before it and on nothing else, so the
+/// plan is kept as its runs of steps (a few per curve) and the points are
+/// made once, in order, when they are needed: a 1000 km route has two
+/// million values, which are worth making only straight into the file.
 class LinePlan {
  public:
   /// No plan may step past this metre index.
@@ -27,7 +41,7 @@ class LinePlan {
 
   /// (grid_length_m + 1) x 2 empty elements.
   void create(int32_t grid_length_m);
-  bool exists() const { return !x_.empty(); }
+  bool exists() const { return grid_length_m_ > 0; }
   void clear();
 
   /// Points 0 = (0, 0) and 1 = (0, 1) as 16-bit integers; plan_index = 2.
@@ -47,17 +61,89 @@ class LinePlan {
 
   int32_t plan_index() const { return plan_index_; }
   int32_t grid_length_m() const { return grid_length_m_; }
-  const std::vector<PlanValue>& x() const { return x_; }
-  const std::vector<PlanValue>& y() const { return y_; }
+  /// Rows of the table: grid_length_m + 1, or 0 when there is no plan.
+  size_t rows() const { return exists() ? static_cast<size_t>(grid_length_m_) + 1 : 0; }
+  /// True once the seed rows are in place (plan_index() is then 2 or more).
+  bool seeded() const { return plan_index_ >= 2; }
+
+  /// Makes the points of rows 2 .. plan_index() - 1 in order and hands each
+  /// to visit(row, x, y). The seed rows are not visited.
+  template <class Visit>
+  void make_points(Visit&& visit) const;
+
+  /// Every row as it goes into the file: seed, points, empty rows. Holds
+  /// the whole table; for tests and small plans.
+  PlanValues values() const;
 
  private:
-  void straight_step();
-  void curve_step(double k);
+  /// `steps` steps of one kind: straight (k unused) or turned by k radians.
+  struct Run {
+    int32_t steps;
+    bool curve;
+    double k;
+  };
 
-  std::vector<PlanValue> x_;
-  std::vector<PlanValue> y_;
+  bool add_steps(int64_t last_m, bool curve, double k, int64_t limit);
+
+  template <bool kCurve, class Visit>
+  static void make_run(int32_t steps, double k, int32_t& row, double (&x)[2], double (&y)[2],
+                       Visit& visit);
+
+  std::vector<Run> runs_;
   int32_t grid_length_m_ = 0;
   int32_t plan_index_ = 0;
 };
+
+// A straight step repeats the last step; a curve step is a first-order
+// rotation of it by k radians. The step length is deliberately not
+// renormalised: it grows by sqrt(1 + k*k) per curve step, and the points are
+// those of these steps, not of an exact arc. The first step starts from the
+// integer seed points exactly.
+template <bool kCurve, class Visit>
+void LinePlan::make_run(int32_t steps, double k, int32_t& row, double (&x)[2], double (&y)[2],
+                        Visit& visit) {
+  double x0 = x[0];
+  double y0 = y[0];
+  double x1 = x[1];
+  double y1 = y[1];
+  for (int32_t i = 0; i < steps; ++i) {
+    const double dx = x1 - x0;
+    const double dy = y1 - y0;
+    double x2;
+    double y2;
+    if constexpr (kCurve) {
+      x2 = x1 + (dy * k + dx);
+      y2 = y1 + (dy - dx * k);
+    } else {
+      (void)k;
+      x2 = x1 + dx;
+      y2 = y1 + dy;
+    }
+    visit(row++, x2, y2);
+    x0 = x1;
+    y0 = y1;
+    x1 = x2;
+    y1 = y2;
+  }
+  x[0] = x0;
+  y[0] = y0;
+  x[1] = x1;
+  y[1] = y1;
+}
+
+template <class Visit>
+void LinePlan::make_points(Visit&& visit) const {
+  if (!seeded()) return;
+  double x[2] = {0.0, 0.0};
+  double y[2] = {0.0, 1.0};
+  int32_t row = 2;
+  for (const Run& r : runs_) {
+    if (r.curve) {
+      make_run<true>(r.steps, r.k, row, x, y, visit);
+    } else {
+      make_run<false>(r.steps, r.k, row, x, y, visit);
+    }
+  }
+}
 
 }  // namespace scenario

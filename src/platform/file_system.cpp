@@ -76,10 +76,22 @@ std::string DiskFileSystem::read_file(const std::string& path) {
   // Binary mode: the readers see the CR LF line ends themselves.
   file.set(std::fopen(path.c_str(), "rb"));
   if (!file.open) fail("cannot open", path, errno);
+  // Read straight into the string, sized from the file's length when it can
+  // be told; a file that grows meanwhile is still read to its end.
+  size_t chunk = 4096;
+  if (std::fseek(file.f, 0, SEEK_END) == 0) {
+    const long length = std::ftell(file.f);
+    if (length > 0) chunk = static_cast<size_t>(length) + 1;
+    std::rewind(file.f);
+  }
   std::string content;
-  char buffer[65536];
-  size_t n = 0;
-  while ((n = std::fread(buffer, 1, sizeof buffer, file.f)) > 0) content.append(buffer, n);
+  for (;;) {
+    const size_t before = content.size();
+    content.resize(before + chunk);
+    const size_t n = std::fread(content.data() + before, 1, chunk, file.f);
+    content.resize(before + n);
+    if (n < chunk) break;
+  }
   if (std::ferror(file.f) != 0) fail("cannot read", path, EIO);
   return content;
 }

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/file_system.h"
+#include "platform/page_memory.h"
 #include "platform/platform.h"
 
 // Test builds set this to keep the painted window on screen long enough for a
@@ -191,5 +192,17 @@ class Win32Platform : public Platform {
 }  // namespace
 
 std::unique_ptr<Platform> make_platform() { return std::make_unique<Win32Platform>(); }
+
+// Committed pages straight from the system. Large pages would need a
+// privilege that ordinary users lack, so none are asked for.
+void* allocate_pages(std::size_t bytes) {
+  void* block = ::VirtualAlloc(nullptr, bytes, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE);
+  if (block == nullptr) throw std::bad_alloc();
+  return block;
+}
+
+void release_pages(void* block, std::size_t) noexcept {
+  if (block != nullptr) ::VirtualFree(block, 0, MEM_RELEASE);
+}
 
 }  // namespace scenario

@@ -102,9 +102,9 @@ TEST_F(LineDescriptionReaderTest, GeneralSectionFillsTheLineSlots) {
   EXPECT_EQ(slot(86).position_m, 4);
 
   ASSERT_TRUE(st.line_plan.exists());
-  EXPECT_EQ(st.line_plan.x().size(), 157001u);
+  EXPECT_EQ(st.line_plan.rows(), 157001u);
   EXPECT_EQ(st.line_plan.plan_index(), 156999);
-  EXPECT_EQ(st.line_plan.y()[156998].as_real(), 156998.0);
+  EXPECT_EQ(st.line_plan.values().y[156998].as_real(), 156998.0);
 }
 
 TEST_F(LineDescriptionReaderTest, GeneralKeyRecognition) {
@@ -228,8 +228,9 @@ TEST_F(LineDescriptionReaderTest, CurveClassAndSideFromTheKey) {
     st.write_plan = 1;
     run_features(std::string(row.key) + ",  950,  550\r\n");
     EXPECT_EQ(st.error_code, 0);
-    EXPECT_NEAR(st.line_plan.x()[950].as_real(), 0.0, 1e-15);
-    EXPECT_NEAR(st.line_plan.x()[951].as_real(), row.x951, 1e-15);
+    const PlanValues v = st.line_plan.values();
+    EXPECT_NEAR(v.x[950].as_real(), 0.0, 1e-15);
+    EXPECT_NEAR(v.x[951].as_real(), row.x951, 1e-15);
     EXPECT_EQ(st.line_plan.plan_index(), 11999);
   }
 }

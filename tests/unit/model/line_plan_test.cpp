@@ -10,8 +10,8 @@ namespace {
 
 using Tag = PlanValue::Tag;
 
-double x_at(const LinePlan& p, int m) { return p.x()[static_cast<size_t>(m)].as_real(); }
-double y_at(const LinePlan& p, int m) { return p.y()[static_cast<size_t>(m)].as_real(); }
+double x_at(const PlanValues& v, int m) { return v.x.at(static_cast<size_t>(m)).as_real(); }
+double y_at(const PlanValues& v, int m) { return v.y.at(static_cast<size_t>(m)).as_real(); }
 
 LinePlan seeded(int32_t grid_length_m) {
   LinePlan p;
@@ -24,19 +24,22 @@ TEST(LinePlan, WithoutCurvesEveryPointLiesOnTheYAxis) {
   LinePlan p = seeded(8000);
   p.complete();
   EXPECT_EQ(p.plan_index(), 7999);
-  ASSERT_EQ(p.x().size(), 8001u);
+  ASSERT_EQ(p.rows(), 8001u);
+  const PlanValues v = p.values();
+  ASSERT_EQ(v.x.size(), 8001u);
+  ASSERT_EQ(v.y.size(), 8001u);
   for (int m = 0; m <= 7998; ++m) {
     SCOPED_TRACE(m);
     const Tag tag = m < 2 ? Tag::kInteger : Tag::kReal;
-    ASSERT_EQ(p.x()[m].tag, tag);
-    ASSERT_EQ(p.y()[m].tag, tag);
-    ASSERT_EQ(x_at(p, m), 0.0);
-    ASSERT_EQ(y_at(p, m), static_cast<double>(m));
+    ASSERT_EQ(v.x[m].tag, tag);
+    ASSERT_EQ(v.y[m].tag, tag);
+    ASSERT_EQ(x_at(v, m), 0.0);
+    ASSERT_EQ(y_at(v, m), static_cast<double>(m));
   }
   // The last two rows are never computed and stay empty in the file.
   for (int m : {7999, 8000}) {
-    EXPECT_EQ(p.x()[m].tag, Tag::kEmpty);
-    EXPECT_EQ(p.y()[m].tag, Tag::kEmpty);
+    EXPECT_EQ(v.x[m].tag, Tag::kEmpty);
+    EXPECT_EQ(v.y[m].tag, Tag::kEmpty);
   }
 }
 
@@ -54,6 +57,7 @@ TEST(LinePlan, RightHandCurveTurnsTowardsPlusX) {
   ASSERT_TRUE(p.extend(950, 550, LinePlan::curvature(4, false)));
   EXPECT_EQ(p.plan_index(), 1501);
   p.complete();
+  const PlanValues v = p.values();
 
   struct Point {
     int m;
@@ -67,16 +71,16 @@ TEST(LinePlan, RightHandCurveTurnsTowardsPlusX) {
   };
   for (const Point& pt : points) {
     SCOPED_TRACE(pt.m);
-    EXPECT_NEAR(x_at(p, pt.m), pt.x, 1e-9);
-    EXPECT_NEAR(y_at(p, pt.m), pt.y, 1e-9);
+    EXPECT_NEAR(x_at(v, pt.m), pt.x, 1e-9);
+    EXPECT_NEAR(y_at(v, pt.m), pt.y, 1e-9);
   }
 
   // Past the curve the line runs straight on the heading and step length it
   // left the curve with.
   for (int m : {1501, 5000}) {
     SCOPED_TRACE(m);
-    const double dx = x_at(p, m) - x_at(p, m - 1);
-    const double dy = y_at(p, m) - y_at(p, m - 1);
+    const double dx = x_at(v, m) - x_at(v, m - 1);
+    const double dy = y_at(v, m) - y_at(v, m - 1);
     EXPECT_NEAR(std::atan2(dx, dy) * 180.0 / std::numbers::pi, 31.51, 0.01);
     EXPECT_NEAR(std::hypot(dx, dy), 1.000275, 1e-6);
   }
@@ -89,11 +93,13 @@ TEST(LinePlan, LeftHandCurveMirrorsTheRightHandOne) {
   ASSERT_TRUE(left.extend(950, 550, LinePlan::curvature(4, true)));
   right.complete();
   left.complete();
-  EXPECT_LT(x_at(left, 2000), -100.0);
+  const PlanValues l = left.values();
+  const PlanValues r = right.values();
+  EXPECT_LT(x_at(l, 2000), -100.0);
   for (int m = 0; m <= 7998; ++m) {
     SCOPED_TRACE(m);
-    ASSERT_EQ(x_at(left, m), -x_at(right, m));
-    ASSERT_EQ(y_at(left, m), y_at(right, m));
+    ASSERT_EQ(x_at(l, m), -x_at(r, m));
+    ASSERT_EQ(y_at(l, m), y_at(r, m));
   }
 }
 
@@ -113,10 +119,12 @@ TEST(LinePlan, OverlappingCurveTurnsOnlyAfterTheEarlierOneEnds) {
   ASSERT_TRUE(abutting.extend(1500, 200, k6));
   overlapping.complete();
   abutting.complete();
+  const PlanValues o = overlapping.values();
+  const PlanValues a = abutting.values();
   for (int m = 0; m <= 7998; ++m) {
     SCOPED_TRACE(m);
-    ASSERT_EQ(x_at(overlapping, m), x_at(abutting, m));
-    ASSERT_EQ(y_at(overlapping, m), y_at(abutting, m));
+    ASSERT_EQ(x_at(o, m), x_at(a, m));
+    ASSERT_EQ(y_at(o, m), y_at(a, m));
   }
 }
 
@@ -124,9 +132,10 @@ TEST(LinePlan, CurvePastTheEndStopsAtTheLastRow) {
   LinePlan p = seeded(8000);
   EXPECT_TRUE(p.extend(7900, 5000, LinePlan::curvature(6, true)));
   EXPECT_EQ(p.plan_index(), 8001);
-  EXPECT_EQ(p.x().size(), 8001u);
-  EXPECT_EQ(p.x()[8000].tag, Tag::kReal);
-  EXPECT_LT(x_at(p, 8000), 0.0);
+  EXPECT_EQ(p.rows(), 8001u);
+  const PlanValues v = p.values();
+  EXPECT_EQ(v.x[8000].tag, Tag::kReal);
+  EXPECT_LT(x_at(v, 8000), 0.0);
   p.complete();  // nothing left to do
   EXPECT_EQ(p.plan_index(), 8001);
 }

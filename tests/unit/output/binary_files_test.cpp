@@ -2,10 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstdint>
+#include <cstdlib>
 #include <initializer_list>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 namespace scenario {
 namespace {
@@ -33,7 +36,7 @@ TEST(CellGridFile, WritesFifteenBytesPerCellFieldByFieldLittleEndian) {
   c.adhesion_code = 255;
   grid.at(140).kind = kTextBoard;
 
-  const std::string out = cell_grid_bytes(grid);
+  const std::string out(cell_grid_bytes(grid).view());
   ASSERT_EQ(out.size(), 15u * 141);
   EXPECT_EQ(out.substr(0, 15), std::string(15, '\0'));
   EXPECT_EQ(out.substr(15, 15), bytes({
@@ -79,7 +82,7 @@ TEST(TrainFile, WritesEachRecordFieldByFieldWithItsNameCounted) {
   r.long_flag = 1;
   r.time_s = 32158;
 
-  const std::string out = train_file_bytes(table);
+  const std::string out(train_file_bytes(table).view());
   ASSERT_EQ(out.size(), 87u * 34 + 2);
   EXPECT_EQ(out.substr(0, 36), bytes({
                                    0x07,                    // station_kind
@@ -110,7 +113,7 @@ TEST(TrainFile, ReservedSlotsLandAfterTheNamesBeforeThem) {
   table[kScenarioSlot].time_s = 32158;
   table[kTrainSlot].name = "KQ3390";
 
-  const std::string out = train_file_bytes(table);
+  const std::string out(train_file_bytes(table).view());
   EXPECT_EQ(out.size(), 87u * 34 + 7 + 6);
   // Slot 85 starts at 85 x 34 = 2890, its name count 14 bytes in.
   EXPECT_EQ(out.substr(2904, 9), bytes({0x07, 0x00, 'L', 'O', 'R', 'V', 'E', 'N', 'A'}));
@@ -132,7 +135,7 @@ TEST(LinePlanFile, WritesTaggedValuesAllXThenAllY) {
                                     PlanValue::of_real(0.1), PlanValue{}};
   const std::vector<PlanValue> y = {PlanValue::of_integer(0), PlanValue::of_integer(1),
                                     PlanValue::of_real(-2.5), PlanValue{}};
-  EXPECT_EQ(line_plan_bytes(x, y),
+  EXPECT_EQ(line_plan_bytes(x, y).view(),
             bytes({
                 0x02, 0x00, 0x00, 0x00,  // x0: integer 0
                 0x02, 0x00, 0xFE, 0xFF,  // x1: integer -2
@@ -152,7 +155,7 @@ TEST(LinePlanFile, ACompletedPlanHasTwoIntegersRealsAndTwoEmptiesPerHalf) {
   plan.create(1000);
   plan.seed();
   plan.complete();
-  const std::string out = line_plan_bytes(plan);
+  const std::string out(line_plan_bytes(plan).view());
   // Each half: 2 x 4 + 997 x 10 + 2 x 2 bytes.
   const size_t half = 9982;
   ASSERT_EQ(out.size(), 2 * half);
@@ -165,6 +168,40 @@ TEST(LinePlanFile, ACompletedPlanHasTwoIntegersRealsAndTwoEmptiesPerHalf) {
                                       0x05, 0x00,              // y2 2.0
                                       0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x40,
                                   }));
+}
+
+// The plan writer lays both halves out at once from the plan's runs of
+// steps; every shape of plan must give the bytes of its rows one by one.
+TEST(LinePlanFile, EqualsTheRowByRowEncodingOfEveryKindOfPlan) {
+  struct Case {
+    const char* what;
+    int32_t grid_length_m;
+    bool seed;
+    std::vector<std::array<int32_t, 3>> curves;  // start, length, class (minus: left)
+    bool complete;
+  };
+  const Case cases[] = {
+      {"created, never seeded: all rows empty", 300, false, {}, true},
+      {"seeded only", 300, true, {}, false},
+      {"straight to the end", 300, true, {}, true},
+      {"curves both ways, then straight", 3000, true, {{950, 550, 4}, {1600, 300, -6}}, true},
+      {"overlapping curves", 3000, true, {{950, 550, 4}, {1200, 500, 2}}, true},
+      {"a curve running past the last row", 3000, true, {{2900, 500, -1}}, true},
+      {"stopped inside a curve, never completed", 3000, true, {{100, 1000, 3}}, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    LinePlan plan;
+    plan.create(c.grid_length_m);
+    if (c.seed) plan.seed();
+    for (const auto& [start, length, cls] : c.curves) {
+      ASSERT_TRUE(plan.extend(start, length, LinePlan::curvature(std::abs(cls), cls < 0)));
+    }
+    if (c.complete) plan.complete();
+    const PlanValues v = plan.values();
+    ASSERT_EQ(v.x.size(), static_cast<size_t>(c.grid_length_m) + 1);
+    EXPECT_EQ(line_plan_bytes(plan).view(), line_plan_bytes(v.x, v.y).view());
+  }
 }
 
 }  // namespace
