@@ -75,6 +75,14 @@ std::unique_ptr<Platform> make_platform() { return std::make_unique<PosixPlatfor
 #endif
 #endif
 
+#if defined(SCENARIO_PAGES_FROM_HEAP)
+
+void* allocate_pages(std::size_t bytes) { return ::operator new(bytes); }
+
+void release_pages(void* block, std::size_t) noexcept { ::operator delete(block); }
+
+#else
+
 namespace {
 
 // Large pages are 2 MiB on the hosts this runs on; a block is rounded up to
@@ -87,9 +95,6 @@ std::uintptr_t round_up(std::uintptr_t v, std::uintptr_t to) { return (v + to - 
 }  // namespace
 
 void* allocate_pages(std::size_t bytes) {
-#if defined(SCENARIO_PAGES_FROM_HEAP)
-  return ::operator new(bytes);
-#else
   if (bytes > SIZE_MAX - 2 * kLargePage) throw std::bad_alloc();
   const std::size_t length = round_up(bytes, kLargePage);
   const std::size_t span = length + kLargePage;
@@ -106,16 +111,12 @@ void* allocate_pages(std::size_t bytes) {
   ::madvise(reinterpret_cast<void*>(start), length, MADV_HUGEPAGE);
 #endif
   return reinterpret_cast<void*>(start);
-#endif
 }
 
 void release_pages(void* block, std::size_t bytes) noexcept {
-#if defined(SCENARIO_PAGES_FROM_HEAP)
-  (void)bytes;
-  ::operator delete(block);
-#else
   if (block != nullptr) ::munmap(block, round_up(bytes, kLargePage));
-#endif
 }
+
+#endif
 
 }  // namespace scenario
