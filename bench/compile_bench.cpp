@@ -8,7 +8,6 @@
 // bytes through the same file layer.
 
 #include <benchmark/benchmark.h>
-#include <sys/resource.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -72,12 +71,6 @@ const Route& thousand_km_route() {
   return route;
 }
 
-double peak_rss_mib() {
-  rusage usage{};
-  getrusage(RUSAGE_SELF, &usage);
-  return static_cast<double>(usage.ru_maxrss) / 1024.0;
-}
-
 // A scratch directory for one route's files, and the build state that
 // compiles them.
 class Workspace {
@@ -133,7 +126,6 @@ void BM_Compile(benchmark::State& state, const Route& (*route_of)()) {
   }
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * bytes));
   state.counters["bytes_written"] = static_cast<double>(bytes);
-  state.counters["peak_rss_MiB"] = peak_rss_mib();
 }
 
 // The floor: the same three files' bytes, already in memory, written through

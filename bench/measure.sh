@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Measures the builder three ways and prints the figures:
 #   1. the compile stage alone (Google Benchmark): the carried scenario and a
-#      generated 1000 km route, medians of 10 repetitions, and their ratio;
+#      generated 1000 km route, medians of 10 interleaved repetitions, and
+#      their ratio;
 #   2. the builder's whole run from a fresh directory against one cp of the
 #      six files it writes into another (alternating runs, ratio of medians);
 #   3. peak memory (GNU time) of a builder run and of the 1000 km compile.
@@ -22,8 +23,11 @@ echo "cpu: $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2- | sed 's/^ *//')
 echo "kernel: $(uname -r); large pages: $(cat /sys/kernel/mm/transparent_hugepage/enabled 2>/dev/null || echo unknown)"
 
 echo
-echo "== compile stage (medians of 10 repetitions)"
-build/bench/scenario_bench --benchmark_repetitions=10 --benchmark_report_aggregates_only=true \
+echo "== compile stage (medians of 10 repetitions, interleaved at random)"
+# Interleaved, so that a slower minute of a shared machine does not fall on
+# one benchmark only.
+build/bench/scenario_bench --benchmark_repetitions=10 --benchmark_enable_random_interleaving=true \
+  --benchmark_report_aggregates_only=true \
   --benchmark_out="$scratch/bench.csv" --benchmark_out_format=csv 2>/dev/null |
   grep -E '^(Benchmark|-+$|BM_.*_median)'
 # CSV rows: "name",iterations,real_time,cpu_time,time_unit,...

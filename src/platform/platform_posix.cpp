@@ -106,9 +106,16 @@ void* allocate_pages(std::size_t bytes) {
   if (start > first) ::munmap(raw, start - first);
   const std::uintptr_t end = start + length;
   if (first + span > end) ::munmap(reinterpret_cast<void*>(end), first + span - end);
+  // Advice only: a host without large pages, or a kernel without the
+  // request, ignores it. The block is about to be filled whole, so its pages
+  // are also taken now, in one call, rather than by a fault each.
 #if defined(MADV_HUGEPAGE)
-  // Advice only: a host without large pages ignores it.
   ::madvise(reinterpret_cast<void*>(start), length, MADV_HUGEPAGE);
+#endif
+#if defined(MADV_POPULATE_WRITE)
+  const long page = ::sysconf(_SC_PAGESIZE);
+  const std::size_t used = page > 0 ? round_up(bytes, static_cast<std::uintptr_t>(page)) : length;
+  ::madvise(reinterpret_cast<void*>(start), used, MADV_POPULATE_WRITE);
 #endif
   return reinterpret_cast<void*>(start);
 }
