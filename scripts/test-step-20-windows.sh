@@ -183,9 +183,17 @@ wait_for_window scenario_builder || fail "the message box did not appear"
 sleep 1
 import -window root artifacts/windows-errore-1250.png
 # OK is the default button: Return closes the box and ends the program.
-box=$(xdotool search --name '^scenario_builder$' | head -n 1)
-xdotool windowactivate --sync "$box" >/dev/null 2>&1 || xdotool windowfocus --sync "$box" || true
-xdotool key --window "$box" Return
+# Wine may show more than one window of that name (the box and an owner
+# that comes and goes), so Return goes to every visible one, again until
+# the program has ended; a window gone meanwhile is no failure.
+for _ in $(seq 40); do
+  kill -0 "$zero_pid" 2>/dev/null || break
+  for box in $(xdotool search --onlyvisible --name '^scenario_builder$' 2>/dev/null); do
+    xdotool windowactivate --sync "$box" >/dev/null 2>&1 || xdotool windowfocus --sync "$box" >/dev/null 2>&1 || true
+    xdotool key --window "$box" Return >/dev/null 2>&1 || true
+  done
+  sleep 0.5
+done
 status=0
 wait "$zero_pid" || status=$?
 [[ $status -eq 2 ]] || fail "ZEROTEST under Wine ended with status $status, expected 2"
