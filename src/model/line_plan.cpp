@@ -83,10 +83,10 @@ PlanValues LinePlan::values() const {
   v.x.resize(rows());
   v.y.resize(rows());
   if (!seeded()) return v;
-  v.x[0] = PlanValue::of_integer(0);
-  v.y[0] = PlanValue::of_integer(0);
-  v.x[1] = PlanValue::of_integer(0);
-  v.y[1] = PlanValue::of_integer(1);
+  for (size_t m = 0; m < 2; ++m) {
+    v.x[m] = PlanValue::of_integer(kSeedX[m]);
+    v.y[m] = PlanValue::of_integer(kSeedY[m]);
+  }
   make_points([&v](int32_t row, double x, double y) {
     v.x[static_cast<size_t>(row)] = PlanValue::of_real(x);
     v.y[static_cast<size_t>(row)] = PlanValue::of_real(y);

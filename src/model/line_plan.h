@@ -38,6 +38,9 @@ class LinePlan {
  public:
   /// No plan may step past this metre index.
   static constexpr int32_t kMaxPlanIndex = 1000000;
+  /// The seed rows 0 and 1: the points (0, 0) and (0, 1), as integers.
+  static constexpr int16_t kSeedX[2] = {0, 0};
+  static constexpr int16_t kSeedY[2] = {0, 1};
 
   /// (grid_length_m + 1) x 2 empty elements.
   void create(int32_t grid_length_m);
@@ -134,8 +137,8 @@ void LinePlan::make_run(int32_t steps, double k, int32_t& row, double (&x)[2], d
 template <class Visit>
 void LinePlan::make_points(Visit&& visit) const {
   if (!seeded()) return;
-  double x[2] = {0.0, 0.0};
-  double y[2] = {0.0, 1.0};
+  double x[2] = {kSeedX[0], kSeedX[1]};
+  double y[2] = {kSeedY[0], kSeedY[1]};
   int32_t row = 2;
   for (const Run& r : runs_) {
     if (r.curve) {

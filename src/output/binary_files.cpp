@@ -83,7 +83,8 @@ FileBytes line_plan_bytes(const LinePlan& plan) {
                            std::to_string(rows) + " rows");
   }
   const size_t seeds = std::min<size_t>(made, 2);
-  const size_t half = seeds * kIntegerSize + (made - seeds) * kRealSize + (rows - made) * kEmptySize;
+  const size_t half =
+      seeds * kIntegerSize + (made - seeds) * kRealSize + (rows - made) * kEmptySize;
 
   // Both halves are laid out in one block of the file's exact size and
   // filled side by side as the points are made: x values from the start,
@@ -91,19 +92,20 @@ FileBytes line_plan_bytes(const LinePlan& plan) {
   ByteWriter out;
   char* const x_half = out.claim(2 * half);
   char* const y_half = x_half + half;
-  char* const end = y_half + half;
   char* px = x_half;
   char* py = y_half;
-  const int16_t seed_x[2] = {0, 0};
-  const int16_t seed_y[2] = {0, 1};
   for (size_t m = 0; m < seeds; ++m, px += kIntegerSize, py += kIntegerSize) {
     store_le(px, kInteger, 2);
-    store_le(px + 2, static_cast<uint16_t>(seed_x[m]), 2);
+    store_le(px + 2, static_cast<uint16_t>(LinePlan::kSeedX[m]), 2);
     store_le(py, kInteger, 2);
-    store_le(py + 2, static_cast<uint16_t>(seed_y[m]), 2);
+    store_le(py + 2, static_cast<uint16_t>(LinePlan::kSeedY[m]), 2);
   }
+  // The plan counts its points; one made beyond the count would write past
+  // the block, so it is refused as the program fault it would be.
+  const size_t points = made - seeds;
+  size_t written = 0;
   plan.make_points([&](int32_t, double x, double y) {
-    if (static_cast<size_t>(end - py) < kRealSize) throw std::logic_error("line plan makes more points than it counts");
+    if (++written > points) throw std::logic_error("line plan makes more points than it counts");
     store_le(px, kReal, 2);
     store_le(px + 2, real_bits(x), 8);
     store_le(py, kReal, 2);
@@ -111,12 +113,11 @@ FileBytes line_plan_bytes(const LinePlan& plan) {
     px += kRealSize;
     py += kRealSize;
   });
+  if (written != points) throw std::logic_error("line plan makes fewer points than it counts");
   for (size_t m = made; m < rows; ++m, px += kEmptySize, py += kEmptySize) {
-    if (static_cast<size_t>(end - py) < kEmptySize) throw std::logic_error("line plan makes more points than it counts");
     store_le(px, kEmpty, 2);
     store_le(py, kEmpty, 2);
   }
-  if (px != y_half || py != end) throw std::logic_error("line plan makes fewer points than it counts");
   return out.take();
 }
 

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstring>
 #include <limits>
+#include <new>
 #include <string_view>
 #include <utility>
 
@@ -29,14 +30,13 @@ inline uint64_t real_bits(double v) {
 class FileBytes {
  public:
   FileBytes() = default;
-  FileBytes(char* block, size_t capacity, size_t size) : block_(block), capacity_(capacity), size_(size) {}
   FileBytes(FileBytes&& other) noexcept
       : block_(std::exchange(other.block_, nullptr)),
         capacity_(std::exchange(other.capacity_, 0)),
         size_(std::exchange(other.size_, 0)) {}
   FileBytes& operator=(FileBytes&& other) noexcept {
     if (this != &other) {
-      release();
+      release_block(block_, capacity_);
       block_ = std::exchange(other.block_, nullptr);
       capacity_ = std::exchange(other.capacity_, 0);
       size_ = std::exchange(other.size_, 0);
@@ -45,7 +45,7 @@ class FileBytes {
   }
   FileBytes(const FileBytes&) = delete;
   FileBytes& operator=(const FileBytes&) = delete;
-  ~FileBytes() { release(); }
+  ~FileBytes() { release_block(block_, capacity_); }
 
   const char* data() const { return block_; }
   size_t size() const { return size_; }
@@ -53,28 +53,20 @@ class FileBytes {
   operator std::string_view() const { return view(); }
 
  private:
-  void release() {
-    if (block_ != nullptr) PageAllocator<char>().deallocate(block_, capacity_);
-  }
+  friend class ByteWriter;
 
   char* block_ = nullptr;
   size_t capacity_ = 0;
   size_t size_ = 0;
 };
 
-/// Appends little-endian integers and reals to one buffer. Every value is
-/// taken apart by shifts, so the bytes are the same on every host; nothing
-/// is copied from memory. The buffer is not cleared before it is written:
-/// every byte handed out by take() was put there by one of the writers.
+/// Appends little-endian integers and reals to the one block of a file.
+/// Every value is taken apart by shifts, so the bytes are the same on every
+/// host; nothing is copied from memory. The block is not cleared before it
+/// is written: every byte handed out by take() was put there by one of the
+/// writers.
 class ByteWriter {
  public:
-  ByteWriter() = default;
-  ByteWriter(const ByteWriter&) = delete;
-  ByteWriter& operator=(const ByteWriter&) = delete;
-  ~ByteWriter() {
-    if (block_ != nullptr) PageAllocator<char>().deallocate(block_, capacity_);
-  }
-
   void u8(uint8_t v) { *room(1) = static_cast<char>(v); }
   void u16(uint16_t v) { store_le(room(2), v, 2); }
   void u32(uint32_t v) { store_le(room(4), v, 4); }
@@ -90,45 +82,34 @@ class ByteWriter {
   /// Room for `n` more bytes, so that a large file is laid out in one
   /// block that never moves.
   void reserve(size_t n) {
-    if (capacity_ - used_ < n) grow(n);
+    if (out_.capacity_ - out_.size_ < n) grow(n);
   }
-
-  /// `n` bytes at the end of the buffer, to be filled at once with the
-  /// store_le helpers: one capacity test for a whole run of values.
+  /// `n` bytes at the end of the block, to be filled at once with store_le:
+  /// one capacity test for a whole run of values.
   char* claim(size_t n) { return room(n); }
 
-  size_t size() const { return used_; }
   /// The bytes written so far; the writer starts empty again.
-  FileBytes take() {
-    FileBytes out(block_, capacity_, used_);
-    block_ = nullptr;
-    capacity_ = 0;
-    used_ = 0;
-    return out;
-  }
+  FileBytes take() { return std::exchange(out_, FileBytes{}); }
 
  private:
   char* room(size_t n) {
-    if (capacity_ - used_ < n) grow(n);
-    char* p = block_ + used_;
-    used_ += n;
+    if (out_.capacity_ - out_.size_ < n) grow(n);
+    char* p = out_.block_ + out_.size_;
+    out_.size_ += n;
     return p;
   }
 
   void grow(size_t n) {
-    if (n > std::numeric_limits<size_t>::max() / 2 - used_) throw std::bad_alloc();
-    const size_t capacity = std::max({used_ + n, capacity_ * 2, size_t{256}});
-    PageAllocator<char> alloc;
-    char* bigger = alloc.allocate(capacity);
-    if (used_ != 0) std::memcpy(bigger, block_, used_);
-    if (block_ != nullptr) alloc.deallocate(block_, capacity_);
-    block_ = bigger;
-    capacity_ = capacity;
+    if (n > std::numeric_limits<size_t>::max() / 2 - out_.size_) throw std::bad_alloc();
+    const size_t capacity = std::max({out_.size_ + n, out_.capacity_ * 2, size_t{256}});
+    char* bigger = allocate_block(capacity);
+    if (out_.size_ != 0) std::memcpy(bigger, out_.block_, out_.size_);
+    release_block(out_.block_, out_.capacity_);
+    out_.block_ = bigger;
+    out_.capacity_ = capacity;
   }
 
-  char* block_ = nullptr;
-  size_t capacity_ = 0;
-  size_t used_ = 0;
+  FileBytes out_;
 };
 
 }  // namespace scenario

@@ -1,4 +1,5 @@
 #include "output/binary_files.h"
+#include "unit/output/byte_literals.h"
 
 #include <gtest/gtest.h>
 
@@ -13,11 +14,7 @@
 namespace scenario {
 namespace {
 
-std::string bytes(std::initializer_list<int> values) {
-  std::string s;
-  for (int v : values) s.push_back(static_cast<char>(v));
-  return s;
-}
+using testing::bytes;
 
 TEST(CellGridFile, WritesFifteenBytesPerCellFieldByFieldLittleEndian) {
   CellGrid grid;

@@ -8,15 +8,12 @@
 
 #include "sources/scenario_data.h"
 #include "sources/text_writer.h"
+#include "unit/output/byte_literals.h"
 
 namespace scenario {
 namespace {
 
-std::string bytes(std::initializer_list<int> values) {
-  std::string s;
-  for (int v : values) s.push_back(static_cast<char>(v));
-  return s;
-}
+using testing::bytes;
 
 // The carried scenario's two source texts written into memory, as the build
 // run leaves them before compiling.
