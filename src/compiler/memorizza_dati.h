@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "compiler/check_mode.h"
 #include "model/build_state.h"
 #include "platform/file_system.h"
 
@@ -13,8 +14,9 @@ namespace scenario {
 /// recorded in st.error_code / st.error_position_m, never thrown. Any read
 /// failure ends the step with code 25 after both texts have been deleted
 /// where they still exist. Throws FileError only when a source text cannot
-/// be deleted.
+/// be deleted. With `check`, every code is reported to check->sink and the
+/// readers go on with the next row (author tools only).
 void memorizza_dati(BuildState& st, FileSystem& fs, const std::string& line_path,
-                    const std::string& train_path);
+                    const std::string& train_path, CheckContext* check = nullptr);
 
 }  // namespace scenario

@@ -8,7 +8,7 @@
 namespace scenario {
 
 CompileResult memorizza_percorso(BuildState& st, FileSystem& fs, const ScenarioFiles& files,
-                                 int32_t j) {
+                                 int32_t j, CheckContext* check) {
   CompileResult result;
   st.write_plan = j;
   st.error_code = 0;
@@ -16,7 +16,7 @@ CompileResult memorizza_percorso(BuildState& st, FileSystem& fs, const ScenarioF
   st.grid = CellGrid{};
   st.line_plan.clear();
   clear_station_table(st.stations);
-  memorizza_dati(st, fs, files.line_description, files.train_description);
+  memorizza_dati(st, fs, files.line_description, files.train_description, check);
 
   // Without a grid (the line reader stopped before the route length, or on
   // it) there is nothing to finish, seal or write; the code stays recorded.

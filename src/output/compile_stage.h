@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "compiler/check_mode.h"
 #include "driver/file_naming.h"
 #include "model/build_state.h"
 #include "platform/file_system.h"
@@ -23,7 +24,9 @@ struct CompileResult {
 /// both source texts, runs the finishing pass, seals, and writes the binary
 /// files named in `files` (the line plan only when `j` is not 0).
 /// Throws FileError when a file cannot be written or a source text deleted.
+/// With `check` (author tools only) every code is reported and the readers
+/// go on after it; see CheckContext.
 CompileResult memorizza_percorso(BuildState& st, FileSystem& fs, const ScenarioFiles& files,
-                                 int32_t j);
+                                 int32_t j, CheckContext* check = nullptr);
 
 }  // namespace scenario
