@@ -9,7 +9,6 @@ if(NOT SCENARIO_TOOLS)
   return()
 endif()
 
-find_package(benchmark CONFIG QUIET)
 if(NOT benchmark_FOUND)
   message(FATAL_ERROR
     "scenario_bench needs Google Benchmark (Debian: libbenchmark-dev; scripts/ensure-deps.sh bench), "
@@ -18,6 +17,7 @@ endif()
 
 add_executable(scenario_bench ${PROJECT_SOURCE_DIR}/bench/compile_bench.cpp)
 target_link_libraries(scenario_bench PRIVATE
-  scenario_tools scenario_data_${SCENARIO} scenario_core benchmark::benchmark)
+  scenario_tools scenario_data_${SCENARIO} scenario_core benchmark::benchmark scenario_warnings)
 
 add_executable(run_vs_copy ${PROJECT_SOURCE_DIR}/bench/run_vs_copy.cpp)
+target_link_libraries(run_vs_copy PRIVATE scenario_warnings)

@@ -36,13 +36,13 @@ foreach(exe scenario_builder scenario_tests scenario_tool scenario_tool_tests)
 endforeach()
 
 add_executable(scenario_fuzz ${PROJECT_SOURCE_DIR}/fuzz/compile_fuzzer.cpp)
-target_link_libraries(scenario_fuzz PRIVATE scenario_core)
+target_link_libraries(scenario_fuzz PRIVATE scenario_core scenario_warnings)
 target_compile_options(scenario_fuzz PRIVATE -fsanitize=fuzzer ${SCENARIO_FUZZ_SANITIZERS})
 target_link_options(scenario_fuzz PRIVATE -fsanitize=fuzzer ${SCENARIO_FUZZ_SANITIZERS})
 
 # Prints the carried scenario as one seed (fuzz/make-seeds.sh).
 add_executable(scenario_fuzz_seed ${PROJECT_SOURCE_DIR}/fuzz/carried_seed.cpp)
-target_link_libraries(scenario_fuzz_seed PRIVATE scenario_data_${SCENARIO} scenario_core)
+target_link_libraries(scenario_fuzz_seed PRIVATE scenario_data_${SCENARIO} scenario_core scenario_warnings)
 target_compile_options(scenario_fuzz_seed PRIVATE ${SCENARIO_FUZZ_INSTRUMENT})
 target_link_options(scenario_fuzz_seed PRIVATE -fsanitize=fuzzer-no-link ${SCENARIO_FUZZ_SANITIZERS})
 

@@ -20,20 +20,21 @@ endif()
 file(GLOB TOOLS_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/src/tools/*.cpp)
 list(REMOVE_ITEM TOOLS_SOURCES ${PROJECT_SOURCE_DIR}/src/tools/scenario_tool_main.cpp)
 add_library(scenario_tools STATIC ${TOOLS_SOURCES})
-target_link_libraries(scenario_tools PUBLIC scenario_core PRIVATE CLI11::CLI11 nlohmann_json::nlohmann_json)
+target_link_libraries(scenario_tools PUBLIC scenario_core PRIVATE CLI11::CLI11 nlohmann_json::nlohmann_json scenario_warnings)
 
 # The tool carries the same scenario as the builder, for export-carried.
 add_executable(scenario_tool src/tools/scenario_tool_main.cpp)
-target_link_libraries(scenario_tool PRIVATE scenario_tools scenario_data_${SCENARIO} scenario_core)
+target_link_libraries(scenario_tool PRIVATE scenario_tools scenario_data_${SCENARIO} scenario_core scenario_warnings)
 
 if(SCENARIO_TESTS)
   file(GLOB TOOLS_TEST_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/tools/*.cpp)
   add_executable(scenario_tool_tests ${TOOLS_TEST_SOURCES})
   target_link_libraries(scenario_tool_tests PRIVATE
-    scenario_tools scenario_data_lorvena scenario_core nlohmann_json::nlohmann_json GTest::gtest_main)
-  # Rendered pictures go under artifacts/, which git ignores.
+    scenario_tools scenario_data_lorvena scenario_core nlohmann_json::nlohmann_json GTest::gtest_main
+    scenario_warnings)
+  # Rendered pictures go under the build tree: a test never writes into the sources.
   target_compile_definitions(scenario_tool_tests PRIVATE
-    SCENARIO_ARTIFACTS_DIR="${PROJECT_SOURCE_DIR}/artifacts")
+    SCENARIO_ARTIFACTS_DIR="${PROJECT_BINARY_DIR}/artifacts")
   # The byte comparison with the builder's own output runs the builder.
   add_dependencies(scenario_tool_tests scenario_builder)
   include(GoogleTest)
