@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # Installs the Debian packages a step needs when they are missing.
-# Usage: scripts/ensure-deps.sh GROUP...   (groups: build, windows, fuzz, tools, bench)
+# Usage: scripts/ensure-deps.sh GROUP...   (groups: build, format, windows, fuzz, tools, bench)
 set -euo pipefail
 
 declare -A groups=(
   [build]="build-essential cmake googletest libgtest-dev"
+  [format]="clang-format-14"
   [windows]="g++-mingw-w64-x86-64 wine64 wine fonts-wine xvfb imagemagick x11-utils xauth xdotool"
   [fuzz]="clang-14 libclang-rt-14-dev"
   [tools]="libcli11-dev nlohmann-json3-dev librsvg2-bin"

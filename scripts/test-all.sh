@@ -1,14 +1,20 @@
 #!/usr/bin/env bash
-# Builds everything and runs every test: the unit suite natively, again under
-# AddressSanitizer and UndefinedBehaviorSanitizer, and the steps below.
+# Checks the formatting, builds everything and runs every test: the unit suite
+# in the plain Release configuration (every target, no extra options: the
+# build any CMake user gets), again under AddressSanitizer and
+# UndefinedBehaviorSanitizer, and the steps below. Only the steps write
+# artifacts/; the builds stay under build/.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 jobs=$(nproc)
 
+echo "== formatting"
+scripts/check-format.sh
+
 scripts/ensure-deps.sh build tools bench
 
 echo "== native build and unit tests"
-cmake -S . -B build/native -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSCENARIO_BENCH=ON >/dev/null
+cmake -S . -B build/native -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build build/native -j"$jobs"
 ctest --test-dir build/native --output-on-failure -j"$jobs"
 
