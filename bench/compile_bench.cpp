@@ -15,8 +15,8 @@
 #include <string>
 #include <vector>
 
-#include "driver/file_naming.h"
 #include "output/compile_stage.h"
+#include "output/file_naming.h"
 #include "platform/file_system.h"
 #include "sources/scenario_data.h"
 #include "sources/text_writer.h"

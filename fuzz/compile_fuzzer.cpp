@@ -18,9 +18,9 @@
 #include <string>
 #include <string_view>
 
-#include "driver/file_naming.h"
 #include "model/build_state.h"
 #include "output/compile_stage.h"
+#include "output/file_naming.h"
 #include "platform/file_system.h"
 
 namespace {

@@ -3,8 +3,8 @@
 #include <cstdint>
 #include <string>
 
-#include "driver/file_naming.h"
 #include "model/build_state.h"
+#include "output/file_naming.h"
 #include "platform/file_system.h"
 #include "platform/platform.h"
 #include "sources/scenario_data.h"

@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "compiler/check_mode.h"
-#include "driver/file_naming.h"
 #include "model/build_state.h"
+#include "output/file_naming.h"
 #include "platform/file_system.h"
 
 namespace scenario {

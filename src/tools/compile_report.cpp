@@ -4,9 +4,9 @@
 
 #include <nlohmann/json.hpp>
 
-#include "driver/file_naming.h"
 #include "output/compile_stage.h"
 #include "output/error_codes.h"
+#include "output/file_naming.h"
 #include "tools/inspect.h"
 #include "tools/text_encoding.h"
 

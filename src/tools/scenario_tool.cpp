@@ -4,7 +4,7 @@
 
 #include <CLI/CLI.hpp>
 
-#include "driver/file_naming.h"
+#include "output/file_naming.h"
 #include "sources/text_writer.h"
 #include "tools/compile_report.h"
 #include "tools/inspect.h"

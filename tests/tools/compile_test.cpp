@@ -6,8 +6,8 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
-#include "driver/file_naming.h"
 #include "output/compile_stage.h"
+#include "output/file_naming.h"
 #include "sources/text_writer.h"
 #include "tool_test_support.h"
 

@@ -11,9 +11,9 @@
 #include <string>
 #include <vector>
 
-#include "driver/file_naming.h"
 #include "driver/form1.h"
 #include "output/compile_stage.h"
+#include "output/file_naming.h"
 #include "platform/file_system.h"
 #include "platform/platform.h"
 #include "sources/scenario_data.h"

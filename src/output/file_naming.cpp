@@ -1,4 +1,4 @@
-#include "driver/file_naming.h"
+#include "output/file_naming.h"
 
 namespace scenario {
 
