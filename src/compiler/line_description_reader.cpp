@@ -6,6 +6,7 @@
 
 #include "compiler/item_stream.h"
 #include "compiler/progressive_ordina.h"
+#include "model/cell_geometry.h"
 #include "model/cell_writers.h"
 #include "model/error_code.h"
 #include "model/rounding.h"
@@ -13,7 +14,6 @@
 
 namespace scenario {
 namespace {
-
 
 // Up to this many hyphenated items in a row are passed over before a key is
 // tested: separator lines of hyphens in the general section, a stray one
@@ -63,10 +63,7 @@ class LineDescriptionReader {
 
   /// A feature's position is accepted only with room for its object before
   /// the grid's end.
-  bool on_grid(int32_t p) const {
-    const double last = st_.grid.grid_last_index();
-    return (static_cast<double>(p) + 100.0) / 50.0 <= last;
-  }
+  bool on_grid(int32_t p) const { return has_room(st_.grid.grid_last_index(), p, kObjectRoomM); }
   SourceOrigin here() const {
     return {SourceOrigin::File::kLineDescription, in_->last_line(), in_->last_column(),
             in_->last_item()};
@@ -197,9 +194,9 @@ LineDescriptionReader::Outcome LineDescriptionReader::read_general_key(const std
     const char* word;
     int slot;
   };
-  for (const Progressive& p : {Progressive{"tre", kProgressiveTreSlot},
-                               Progressive{"due", kProgressiveDueSlot},
-                               Progressive{"uno", kProgressiveUnoSlot}}) {
+  for (const Progressive& p :
+       {Progressive{"tre", kProgressiveTreSlot}, Progressive{"due", kProgressiveDueSlot},
+        Progressive{"uno", kProgressiveUnoSlot}}) {
     if (has(key, p.word) && has(key, "progressiva")) {
       StationRecord& r = t[static_cast<size_t>(p.slot)];
       r.area_start_m = in.read_long();
@@ -219,13 +216,12 @@ LineDescriptionReader::Outcome LineDescriptionReader::read_general_key(const std
     r.area_start_m = in.read_long();
     const SourceOrigin first = here();
     r.area_end_m = in.read_long();
-    // The signed remainder: -50 lies on the grid too.
-    if (r.area_start_m % 50 != 0) {
+    if (!on_cell_step(r.area_start_m)) {
       close_and_delete();
       record(kRepetitionFirstNotOnGrid, first);
       return Outcome::kStop;
     }
-    if (r.area_end_m % 50 != 0) {
+    if (!on_cell_step(r.area_end_m)) {
       close_and_delete();
       record(kRepetitionSecondNotOnGrid, here());
       return Outcome::kStop;
@@ -279,7 +275,7 @@ LineDescriptionReader::Outcome LineDescriptionReader::read_gradient() {
   // The cells up to the new gradient's start keep the previous one. At least
   // one cell is written even when the index already stands at or past n, so
   // a second line within the same cell pushes the new gradient one cell on.
-  const int32_t n = round_long(p / 50.0);
+  const int32_t n = cell_below(p);
   if (n > 0) {
     do {
       fill_gradient_cell();
@@ -325,10 +321,9 @@ LineDescriptionReader::Outcome LineDescriptionReader::read_montagna() {
     return Outcome::kFinish;
   }
   const int32_t position_m = inizio;  // the writer may not change it, but reports it
-  memo_montagna(st_, inizio, fine, tipo);
-  if (st_.error_code > 0) {
+  if (const int32_t code = memo_montagna(st_, inizio, fine, tipo)) {
     close_and_delete();
-    record_at(st_.error_code, position_m, at);
+    record_at(code, position_m, at);
     return Outcome::kStop;
   }
   return Outcome::kGoOn;
@@ -343,10 +338,10 @@ LineDescriptionReader::Outcome LineDescriptionReader::read_speed_boards() {
     record_at(kObjectOutsideGrid, posizione, at);
     return Outcome::kFinish;
   }
-  memo_indicatori_v_max(st_, posizione, v[0], v[1], v[2], v[3], v[4], v[5], v[6], v[7]);
-  if (st_.error_code > 0) {
+  if (const int32_t code =
+          memo_indicatori_v_max(st_, posizione, v[0], v[1], v[2], v[3], v[4], v[5], v[6], v[7])) {
     close_and_delete();
-    record_at(st_.error_code, posizione, at);
+    record_at(code, posizione, at);
     return Outcome::kStop;
   }
   return Outcome::kGoOn;
@@ -356,7 +351,7 @@ LineDescriptionReader::Outcome LineDescriptionReader::read_text_board() {
   const int32_t p = in_->read_long();
   const SourceOrigin at = here();
   st_.current_item = in_->read_text();
-  const int32_t c = round_long(p / 50.0 + 1.0);
+  const int32_t c = point_cell(p);
   // A negative position passes the room test but has no cell.
   if (!on_grid(p) || !st_.grid.contains(c)) {
     record_at(kObjectOutsideGrid, p, at);

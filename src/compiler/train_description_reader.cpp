@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "compiler/item_stream.h"
+#include "model/cell_geometry.h"
 #include "model/cell_writers.h"
 #include "model/error_code.h"
 #include "model/rounding.h"
@@ -16,9 +17,9 @@ namespace {
 
 /// What a key action leaves the main loop to do next.
 enum class Next {
-  kGoOn,        // test the remaining keys, then read the next key item
-  kStopReading, // leave the loop for the end stage (code 15)
-  kEnd,         // the text is already deleted: return without the end stage
+  kGoOn,         // test the remaining keys, then read the next key item
+  kStopReading,  // leave the loop for the end stage (code 15)
+  kEnd,          // the text is already deleted: return without the end stage
 };
 
 // Positions, lengths and times are 32-bit values; a sum or product that does
@@ -113,8 +114,8 @@ class TrainReader {
     const int32_t p = in_.read_long();
     const SourceOrigin at = here();
     const int32_t s = in_.read_long();
-    if (beyond_grid(p, 100)) return stop_beyond_grid(p, at);
-    const int32_t c = round_long(p / 50.0);
+    if (beyond_grid(p, kObjectRoomM)) return stop_beyond_grid(p, at);
+    const int32_t c = cell_below(p);
     if (c > 0) {
       fill_profile(speed_fill_, c, [this](TrackCell& cell) { cell.speed_code = speed_byte(); });
     }
@@ -126,8 +127,8 @@ class TrainReader {
     const int32_t p = in_.read_long();
     const SourceOrigin at = here();
     const int32_t a = in_.read_long();
-    if (beyond_grid(p, 100)) return stop_beyond_grid(p, at);
-    const int32_t c = round_long(p / 50.0);
+    if (beyond_grid(p, kObjectRoomM)) return stop_beyond_grid(p, at);
+    const int32_t c = cell_below(p);
     if (c > 0) {
       fill_profile(adhesion_fill_, c,
                    [this](TrackCell& cell) { cell.adhesion_code = low8(running_adhesion_); });
@@ -149,9 +150,8 @@ class TrainReader {
     int32_t d2 = in_.read_long();
     int32_t d3 = in_.read_long();
     int32_t tempo = in_.read_long();
-    if (beyond_grid(p, 100)) return stop_beyond_grid(p, at);
-    memo_segnale(st_, p, sx, s1, s2, s3, rapp, dx, d1, d2, d3, tempo);
-    return after_writer(p, at);
+    if (beyond_grid(p, kObjectRoomM)) return stop_beyond_grid(p, at);
+    return after_writer(memo_segnale(st_, p, sx, s1, s2, s3, rapp, dx, d1, d2, d3, tempo), p, at);
   }
 
   Next rallentamento() {
@@ -162,14 +162,14 @@ class TrainReader {
     int32_t f_tt = in_.read_long();
     const int32_t f_ta = in_.read_long();
     int32_t d_v = in_.read_long();
-    if (beyond_grid(x, 100)) return stop_beyond_grid(x, at);
-    memo_rallentamento(st_, x, v, l, f_tt, f_ta, d_v);
-    return after_writer(x, at);
+    if (beyond_grid(x, kObjectRoomM)) return stop_beyond_grid(x, at);
+    return after_writer(memo_rallentamento(st_, x, v, l, f_tt, f_ta, d_v), x, at);
   }
 
   // A code left standing by the line description (15) ends the read here
   // too, at the first signal or slow-down, with that line's position.
-  Next after_writer(int32_t p, const SourceOrigin& at) {
+  Next after_writer(int32_t code, int32_t p, const SourceOrigin& at) {
+    if (code != 0) st_.error_code = code;
     if (st_.error_code <= 0) return Next::kGoOn;
     fs_.remove_file(path_);
     st_.error_position_m = p;
@@ -181,10 +181,10 @@ class TrainReader {
     const int32_t p = in_.read_long();
     const SourceOrigin at = here();
     const int32_t v = in_.read_long();
-    if (beyond_grid(p, 100)) return stop_beyond_grid(p, at);
-    // Unlike signals the point takes round(P / 50) without + 1, so a
+    if (beyond_grid(p, kObjectRoomM)) return stop_beyond_grid(p, at);
+    // Unlike signals the point takes the cell below, without + 1, so a
     // position below -25 m would address a cell before the grid.
-    const int32_t c = round_long(p / 50.0);
+    const int32_t c = cell_below(p);
     if (c < 0) return stop_beyond_grid(p, at);
     if (!st_.grid.is_free(c)) return end_with(kPointCellTaken, p, at);
     TrackCell& cell = st_.grid.at(c);
@@ -204,8 +204,8 @@ class TrainReader {
     r.position_m = in_.read_long();
     const int32_t pos = r.position_m;
     const SourceOrigin at = here();
-    if (beyond_grid(pos, 800)) return stop_beyond_grid(pos, at);
-    if (pos % 50 != 0) return end_with(kStationOffStep, pos, at);
+    if (beyond_grid(pos, kStationRoomM)) return stop_beyond_grid(pos, at);
+    if (!on_cell_step(pos)) return end_with(kStationOffStep, pos, at);
 
     r.station_kind = in_.read_byte();
     const int32_t length = in_.read_long();
@@ -224,7 +224,8 @@ class TrainReader {
     const int64_t hours = in_.read_long();
     const int64_t minutes = in_.read_long();
     const int64_t seconds = in_.read_long();
-    r.time_s = checked32(checked32(checked32(checked32(hours * 60) + minutes) * int64_t{60}) + seconds);
+    r.time_s =
+        checked32(checked32(checked32(checked32(hours * 60) + minutes) * int64_t{60}) + seconds);
     r.name = in_.read_text();
 
     const uint8_t kind = r.station_kind;
@@ -237,7 +238,7 @@ class TrainReader {
       r.area_end_m = checked32(int64_t{pos} + length);
       r.end_extension = 0;
     } else {
-      const double extension = r.end_extension != 0 ? 50.0 : 0.0;
+      const double extension = r.end_extension != 0 ? kCellLengthM : 0.0;
       r.area_start_m = round_long(pos - length / 2.0);
       r.area_end_m = round_long(length / 2.0 + pos + extension);
     }
@@ -251,7 +252,7 @@ class TrainReader {
 
     // Kinds 25 and above leave the grid alone but still keep the gap below.
     if (kind < 25) {
-      const double marker = r.area_end_m / 50.0 - 1;
+      const double marker = cells_of(r.area_end_m) - 1;
       // The 800 m guard covers the usual station; an area that reaches
       // further (kinds 7 and 8 take their whole length past the position)
       // is refused before any of its cells is touched. The approach cells
@@ -259,7 +260,7 @@ class TrainReader {
       if (marker > 1 && round_long(marker) > ub_) return stop_beyond_grid(pos, at);
       if (kind != 5 && kind != 6) {
         for (int k = 1; k <= 4; ++k) {
-          const double x = r.area_end_m / 50.0 - k - 1;
+          const double x = cells_of(r.area_end_m) - k - 1;
           if (x > 1) st_.grid.at(round_long(x)).approach_code = static_cast<uint8_t>(80 + k);
         }
       }
@@ -273,8 +274,8 @@ class TrainReader {
       stop.value1 = static_cast<int16_t>(i);
     }
 
-    if (i > kFirstStationSlot &&
-        checked32(int64_t{r.area_start_m} - 350) < st_.stations[static_cast<size_t>(i - 1)].area_end_m) {
+    if (i > kFirstStationSlot && checked32(int64_t{r.area_start_m} - 350) <
+                                     st_.stations[static_cast<size_t>(i - 1)].area_end_m) {
       return end_with(kStationGap, pos, at);
     }
     ++station_;
@@ -297,7 +298,7 @@ class TrainReader {
                      [this](TrackCell& cell) { cell.adhesion_code = low8(running_adhesion_); });
     for (int slot : {kProgressiveTreSlot, kProgressiveDueSlot, kProgressiveUnoSlot}) {
       const StationRecord& r = st_.stations[static_cast<size_t>(slot)];
-      if (r.area_start_m % 50 != 0 || r.area_end_m % 50 != 0) {
+      if (!on_cell_step(r.area_start_m) || !on_cell_step(r.area_end_m)) {
         st_.error_code = kProgressiveOffStep;
         // The progressives come from the line description; no item of
         // this text is to blame.
@@ -330,8 +331,11 @@ class TrainReader {
 
   uint8_t speed_byte() const { return round_byte(running_speed_ / 5.0); }
 
-  bool beyond_grid(int32_t p, int32_t margin) const {
-    return static_cast<double>(ub_) < checked32(int64_t{p} + margin) / 50.0;
+  bool beyond_grid(int32_t p, int32_t room_m) const {
+    // A position this close to the 32-bit limit fails the read rather than
+    // the room test.
+    checked32(int64_t{p} + room_m);
+    return !has_room(ub_, p, room_m);
   }
 
   Next stop_beyond_grid(int32_t p, const SourceOrigin& at) {
@@ -355,8 +359,8 @@ class TrainReader {
   }
 
   SourceOrigin here() const {
-    return SourceOrigin{SourceOrigin::File::kTrainDescription, in_.last_line(),
-                        in_.last_column(), in_.last_item()};
+    return SourceOrigin{SourceOrigin::File::kTrainDescription, in_.last_line(), in_.last_column(),
+                        in_.last_item()};
   }
 
   BuildState& st_;

@@ -3,12 +3,12 @@
 #include <cstdint>
 #include <initializer_list>
 
+#include "model/cell_geometry.h"
 #include "model/error_code.h"
 #include "model/rounding.h"
 
 namespace scenario {
 namespace {
-
 
 /// Ranges that start this close after the previous range's end (metres) are
 /// joined to it as type 3.
@@ -17,13 +17,12 @@ constexpr int64_t kMontagnaJoinGapM = 150;
 constexpr int32_t kWarningDistanceM = 1200;
 /// At or below this start there is no room for a warning board.
 constexpr int32_t kNoWarningBelowM = 1500;
-
-// Position to cell. The quotient is formed in double precision, so positions
-// of the form 50k + 25 give exact halves, which round to the even neighbour.
-// Sums are formed in double too: x + l of two 32-bit values is exact there
-// and cannot wrap.
-int32_t point_cell(double metres) { return round_long(metres / 50.0 + 1.0); }
-int32_t cell_below(double metres) { return round_long(metres / 50.0); }
+/// A signal's approach codes go into every second cell, this many cells.
+constexpr int kApproachCells = 4;
+/// The farthest approach cell lies this many cells before the signal.
+constexpr int kApproachReach = 2 * kApproachCells;
+/// Cells marked before a slow-down's warning board.
+constexpr int kBeforeWarningCells = 4;
 
 bool all_inside(const CellGrid& grid, std::initializer_list<int64_t> cells) {
   for (int64_t c : cells) {
@@ -32,21 +31,23 @@ bool all_inside(const CellGrid& grid, std::initializer_list<int64_t> cells) {
   return true;
 }
 
+/// The occupancy test of one cell: 0 when free, `taken_code` when something
+/// stands in it, 15 when the cell lies outside the grid and so cannot hold
+/// the object at all.
+int32_t occupancy(const CellGrid& grid, int64_t cell, int32_t taken_code) {
+  if (!grid.contains(cell)) return kObjectOutsideGrid;
+  return grid.is_free(cell) ? 0 : taken_code;
+}
+
 }  // namespace
 
-void memo_montagna(BuildState& st, int32_t& inizio, int32_t& fine, int32_t& tipo) {
-  const int32_t first = cell_below(inizio);
-  const int32_t last = round_long(fine / 50.0 - 1.0);
-  // An empty range (first above last) touches no cell and is only stored.
-  if (first <= last && !all_inside(st.grid, {first, last})) {
-    st.error_code = kObjectOutsideGrid;
-    return;
-  }
+int32_t memo_montagna(BuildState& st, int32_t& inizio, int32_t& fine, int32_t& tipo) {
   // The tables hold ranges 1 .. 80; a further range would write past them.
-  if (st.montagna_count >= BuildState::kMaxMontagna) {
-    st.error_code = kTooManyMontagna;
-    return;
-  }
+  if (st.montagna_count >= BuildState::kMaxMontagna) return kTooManyMontagna;
+  const int32_t first = cell_below(inizio);
+  const int32_t last = round_long(cells_of(fine) - 1.0);
+  // An empty range (first above last) touches no cell and is only stored.
+  if (first <= last && !all_inside(st.grid, {first, last})) return kObjectOutsideGrid;
 
   bool every_fourth = false;
   if (tipo > 10) {
@@ -73,20 +74,14 @@ void memo_montagna(BuildState& st, int32_t& inizio, int32_t& fine, int32_t& tipo
     // Markers go only into empty cells: any object already there wins.
     if (every_fourth && count % 4 == 0 && cell.kind == kEmpty) cell.kind = kMontagnaMarker;
   }
+  return 0;
 }
 
-void memo_indicatori_v_max(BuildState& st, int32_t posizione, int32_t& vas, int32_t& vbs,
-                           int32_t& vcs, int32_t& strisces, int32_t& vad, int32_t& vbd,
-                           int32_t& vcd, int32_t& strisced) {
+int32_t memo_indicatori_v_max(BuildState& st, int32_t posizione, int32_t& vas, int32_t& vbs,
+                              int32_t& vcs, int32_t& strisces, int32_t& vad, int32_t& vbd,
+                              int32_t& vcd, int32_t& strisced) {
   const int32_t i = point_cell(posizione);
-  if (!st.grid.contains(i)) {
-    st.error_code = kObjectOutsideGrid;
-    return;
-  }
-  if (!st.grid.is_free(i)) {
-    st.error_code = kSpeedBoardCellTaken;
-    return;
-  }
+  if (const int32_t code = occupancy(st.grid, i, kSpeedBoardCellTaken)) return code;
   // All values are formed before the cell is touched: a value that does not
   // fit 16 bits throws, and must not leave a half-written board behind.
   // The speed times 20 is exact in a double; the division is a real one.
@@ -104,22 +99,17 @@ void memo_indicatori_v_max(BuildState& st, int32_t posizione, int32_t& vas, int3
   cell.value2 = v2;
   cell.value3 = v3;
   cell.value4 = v4;
+  return 0;
 }
 
-void memo_segnale(BuildState& st, int32_t posizione, int32_t& sx, int32_t& s1, int32_t& s2,
-                  int32_t& s3, int32_t& rapp, int32_t& dx, int32_t& d1, int32_t& d2, int32_t& d3,
-                  int32_t& tempo) {
+int32_t memo_segnale(BuildState& st, int32_t posizione, int32_t& sx, int32_t& s1, int32_t& s2,
+                     int32_t& s3, int32_t& rapp, int32_t& dx, int32_t& d1, int32_t& d2, int32_t& d3,
+                     int32_t& tempo) {
   const int32_t i = point_cell(posizione);
-  // The approach codes reach eight cells back, so a signal below 325 m has
-  // no room for them and is refused whole.
-  if (!all_inside(st.grid, {i, static_cast<int64_t>(i) - 8})) {
-    st.error_code = kObjectOutsideGrid;
-    return;
-  }
-  if (!st.grid.is_free(i)) {
-    st.error_code = kSignalCellTaken;
-    return;
-  }
+  if (const int32_t code = occupancy(st.grid, i, kSignalCellTaken)) return code;
+  // The approach codes reach eight cells back, so a signal on a free cell
+  // below 325 m has no room for them and is refused whole.
+  if (!st.grid.contains(static_cast<int64_t>(i) - kApproachReach)) return kObjectOutsideGrid;
 
   TrackCell& cell = st.grid.at(i);
   cell.kind = kSignal;
@@ -134,13 +124,14 @@ void memo_segnale(BuildState& st, int32_t posizione, int32_t& sx, int32_t& s1, i
   cell.signal_time = sx == 2 ? low8(tempo) : 0;
 
   // Whatever those cells hold: the approach code is a field of its own.
-  for (int k = 1; k <= 4; ++k) {
+  for (int k = 1; k <= kApproachCells; ++k) {
     st.grid.at(static_cast<int64_t>(i) - 2 * k).approach_code = low8(side * 10 + k);
   }
+  return 0;
 }
 
-void memo_rallentamento(BuildState& st, int32_t x, int32_t& v, int32_t& l, int32_t& f_tt,
-                        int32_t f_ta, int32_t& d_v) {
+int32_t memo_rallentamento(BuildState& st, int32_t x, int32_t& v, int32_t& l, int32_t& f_tt,
+                           int32_t f_ta, int32_t& d_v) {
   const double warning_m = static_cast<double>(x) - kWarningDistanceM;
   const int32_t w = point_cell(warning_m);
   const int32_t s = point_cell(x);
@@ -153,23 +144,15 @@ void memo_rallentamento(BuildState& st, int32_t x, int32_t& v, int32_t& l, int32
   if (!has_warning) f_ta = 0;
 
   const int64_t p64 = p;
-  if (!all_inside(st.grid, {s, e}) || (has_warning && !st.grid.contains(w)) ||
-      (f_ta != 0 && !all_inside(st.grid, {p64, p64 - 1, p64 - 2, p64 - 3}))) {
-    st.error_code = kObjectOutsideGrid;
-    return;
+  if (has_warning) {
+    if (const int32_t code = occupancy(st.grid, w, kWarningCellTaken)) return code;
   }
-
-  if (has_warning && !st.grid.is_free(w)) {
-    st.error_code = kWarningCellTaken;
-    return;
-  }
-  if (!st.grid.is_free(s)) {
-    st.error_code = kStartCellTaken;
-    return;
-  }
-  if (!st.grid.is_free(e)) {
-    st.error_code = kEndCellTaken;
-    return;
+  if (const int32_t code = occupancy(st.grid, s, kStartCellTaken)) return code;
+  if (const int32_t code = occupancy(st.grid, e, kEndCellTaken)) return code;
+  // Above 1500 m the base lies at cell 6 or higher, so these cells are
+  // inside whenever the warning cell is; the test keeps that an invariant.
+  if (f_ta != 0 && !all_inside(st.grid, {p64, p64 - (kBeforeWarningCells - 1)})) {
+    return kObjectOutsideGrid;
   }
 
   // The order matters when cells coincide: an end that falls into the start
@@ -191,20 +174,18 @@ void memo_rallentamento(BuildState& st, int32_t x, int32_t& v, int32_t& l, int32
   start.value3 = low16(f_tt);
   end.value3 = low16(f_tt);
 
-  if (f_ta == 0) return;
-  for (int j = 0; j < 4; ++j) {
-    if (!st.grid.is_free(p64 - j)) {
-      // The board and the slow-down itself stay written.
-      st.error_code = kBeforeWarningCellTaken;
-      return;
-    }
+  if (f_ta == 0) return 0;
+  for (int j = 0; j < kBeforeWarningCells; ++j) {
+    // The board and the slow-down itself stay written.
+    if (!st.grid.is_free(p64 - j)) return kBeforeWarningCellTaken;
   }
-  for (int j = 0; j < 4; ++j) {
+  for (int j = 0; j < kBeforeWarningCells; ++j) {
     TrackCell& cell = st.grid.at(p64 - j);
     cell.kind = kBeforeWarning;
     cell.value1 = static_cast<int16_t>(j + 1);
     if (d_v != 0) cell.value2 = static_cast<int16_t>(j + 1);
   }
+  return 0;
 }
 
 }  // namespace scenario

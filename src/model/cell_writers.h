@@ -7,31 +7,37 @@
 namespace scenario {
 
 // The four operations that place one source line's object into the cell
-// grid. Each records a code in `st.error_code` instead of writing when a
-// target cell is taken, and returns; the reader tests the code afterwards.
-// Parameters passed by reference are the caller's variables: `tipo` and
-// `tempo` may be changed here.
+// grid. Each returns 0 when the object was placed, or the code that refused
+// it; the caller records the code. Parameters passed by reference are the
+// caller's variables: `tipo` and `tempo` may be changed here.
 //
-// None of them ever touches a cell outside the grid: an object whose cells
-// (approach cells, range ends, warning cells included) fall outside
-// 0 .. grid_last_index is refused with code 15 before anything is written.
+// None of them ever touches a cell outside the grid. The tests each writer
+// makes before its first write (the occupancy tests, in their order) come
+// first and keep their codes; only an object that passes them and would then
+// write outside 0 .. grid_last_index (approach cells, range ends, the cells
+// of a slow-down) is refused, whole, with code 15 and nothing written. A
+// cell outside the grid cannot be tested for occupancy: reaching such a test
+// is that refusal.
 
 /// A montagna range from `inizio` to `fine` of type `tipo` (above 10: with a
-/// marker in every fourth cell). More than 80 ranges: code 26.
-void memo_montagna(BuildState& st, int32_t& inizio, int32_t& fine, int32_t& tipo);
+/// marker in every fourth cell). More than 80 ranges: code 26, before the
+/// range's cells are looked at.
+int32_t memo_montagna(BuildState& st, int32_t& inizio, int32_t& fine, int32_t& tipo);
 
 /// The pair of speed indicator boards at `posizione` (code 21 when taken).
-void memo_indicatori_v_max(BuildState& st, int32_t posizione, int32_t& vas, int32_t& vbs,
-                           int32_t& vcs, int32_t& strisces, int32_t& vad, int32_t& vbd,
-                           int32_t& vcd, int32_t& strisced);
+int32_t memo_indicatori_v_max(BuildState& st, int32_t posizione, int32_t& vas, int32_t& vbs,
+                              int32_t& vcs, int32_t& strisces, int32_t& vad, int32_t& vbd,
+                              int32_t& vcd, int32_t& strisced);
 
-/// A signal at `posizione` (code 16 when taken).
-void memo_segnale(BuildState& st, int32_t posizione, int32_t& sx, int32_t& s1, int32_t& s2,
-                  int32_t& s3, int32_t& rapp, int32_t& dx, int32_t& d1, int32_t& d2, int32_t& d3,
-                  int32_t& tempo);
+/// A signal at `posizione` (code 16 when taken; a signal on a free cell
+/// below 325 m has no room for its approach cells: 15).
+int32_t memo_segnale(BuildState& st, int32_t posizione, int32_t& sx, int32_t& s1, int32_t& s2,
+                     int32_t& s3, int32_t& rapp, int32_t& dx, int32_t& d1, int32_t& d2, int32_t& d3,
+                     int32_t& tempo);
 
-/// A slow-down from `x` over `l` metres at speed `v` (codes 17 to 20).
-void memo_rallentamento(BuildState& st, int32_t x, int32_t& v, int32_t& l, int32_t& f_tt,
-                        int32_t f_ta, int32_t& d_v);
+/// A slow-down from `x` over `l` metres at speed `v` (codes 17 to 20, tested
+/// warning, start, end; 20 after the slow-down itself is written).
+int32_t memo_rallentamento(BuildState& st, int32_t x, int32_t& v, int32_t& l, int32_t& f_tt,
+                           int32_t f_ta, int32_t& d_v);
 
 }  // namespace scenario

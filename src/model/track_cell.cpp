@@ -3,7 +3,7 @@
 #include <stdexcept>
 #include <string>
 
-#include "model/rounding.h"
+#include "model/cell_geometry.h"
 
 namespace scenario {
 
@@ -12,7 +12,7 @@ void CellGrid::create(int32_t route_length_m) {
     throw std::invalid_argument("route length " + std::to_string(route_length_m));
   }
   grid_length_m_ = route_length_m + kMarginM;
-  grid_last_index_ = round_long(static_cast<double>(grid_length_m_) / 50.0);
+  grid_last_index_ = cell_below(grid_length_m_);
   cells_.assign(static_cast<size_t>(grid_last_index_) + 1, TrackCell{});
 }
 

@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "model/cell_geometry.h"
+
 namespace scenario {
 
 /// Kind codes of a cell. 7, 8 and 9 are not used by this build.
@@ -22,7 +24,7 @@ enum CellKind : uint8_t {
   kTextBoard = 14,
 };
 
-/// One 50 m stretch of route. Field order and widths are those of the cell
+/// One kCellLengthM stretch of route. Field order and widths are those of the cell
 /// grid file: 15 bytes per cell.
 struct TrackCell {
   uint8_t kind = 0;
@@ -40,13 +42,13 @@ struct TrackCell {
   bool operator==(const TrackCell&) const = default;
 };
 
-/// The cell grid: cells 0 .. grid_last_index, one per 50 m of route plus a
-/// 7000 m margin. It does not exist before a route length has been read.
+/// The cell grid: cells 0 .. grid_last_index, one per cell length of route
+/// plus a margin of kGridMarginM. It does not exist before a route length has been read.
 class CellGrid {
  public:
   /// Route length above which the line reader refuses the line.
   static constexpr int32_t kMaxRouteLengthM = 1000000;
-  static constexpr int32_t kMarginM = 7000;
+  static constexpr int32_t kMarginM = kGridMarginM;
 
   /// Creates the grid anew for route length `route_length_m`: every field of
   /// every cell 0. The caller refuses lengths outside 0 .. kMaxRouteLengthM;
@@ -57,13 +59,11 @@ class CellGrid {
 
   /// Route length plus the margin, metres.
   int32_t grid_length_m() const { return grid_length_m_; }
-  /// Highest index: round(grid_length_m / 50).
+  /// Highest index: cell_below(grid_length_m).
   int32_t grid_last_index() const { return grid_last_index_; }
 
   /// True when `index` lies in 0 .. grid_last_index.
-  bool contains(int64_t index) const {
-    return exists() && index >= 0 && index <= grid_last_index_;
-  }
+  bool contains(int64_t index) const { return exists() && index >= 0 && index <= grid_last_index_; }
 
   /// A cell is free when nothing but a montagna marker stands in it.
   /// Indices outside the grid are never free.

@@ -4,6 +4,7 @@
 #include <initializer_list>
 #include <vector>
 
+#include "model/cell_geometry.h"
 #include "model/error_code.h"
 
 namespace scenario {
@@ -63,7 +64,7 @@ class Pass {
   void record(int32_t code, int64_t cell_index) {
     // A later error replaces an earlier one; the pass carries on.
     st_.error_code = code;
-    st_.error_position_m = static_cast<int32_t>(cell_index * 50);
+    st_.error_position_m = static_cast<int32_t>(cell_start_m(cell_index));
   }
 
   /// Every signal in the 20 cells before a warning board gets a point just
@@ -110,9 +111,9 @@ class Pass {
     const int64_t last = grid_.grid_last_index();
     walk_stop_.assign(static_cast<size_t>(last) + 1, static_cast<int32_t>(last));
     for (int64_t k = last - 1; k >= 0; --k) {
-      walk_stop_[static_cast<size_t>(k)] =
-          grid_.at(k).kind == kSlowDownEnd ? static_cast<int32_t>(k)
-                                           : walk_stop_[static_cast<size_t>(k) + 1];
+      walk_stop_[static_cast<size_t>(k)] = grid_.at(k).kind == kSlowDownEnd
+                                               ? static_cast<int32_t>(k)
+                                               : walk_stop_[static_cast<size_t>(k) + 1];
     }
   }
 
@@ -154,7 +155,8 @@ class Pass {
   void point_before_signal_after(int64_t end) {
     for (int64_t s = end; s <= end + kSignalSearchAfterEnd && grid_.contains(s); ++s) {
       if (!kind_is(s, kSignal)) continue;
-      if (s - 1 > 0 && !place_if_free(s - 1) && !place_if_free(s - 2)) record(kNoRoomInsideSlowDown, end);
+      if (s - 1 > 0 && !place_if_free(s - 1) && !place_if_free(s - 2))
+        record(kNoRoomInsideSlowDown, end);
       return;
     }
   }

@@ -17,8 +17,7 @@ TEST(CellGrid, CreationAddsTheMarginAndRoundsTheLastIndexToEven) {
     int32_t last;
   };
   const Row rows[] = {
-      {150000, 157000, 3140},
-      {0, 7000, 140},
+      {150000, 157000, 3140},    {0, 7000, 140},
       {25, 7025, 140},  // 140.5 rounds down to the even 140
       {75, 7075, 142},  // 141.5 rounds up to the even 142
       {1000000, 1007000, 20140},
@@ -63,9 +62,9 @@ TEST(CellGrid, AccessOutsideZeroToLastIndexThrows) {
 TEST(CellGrid, OnlyEmptyAndMontagnaMarkerCellsAreFree) {
   CellGrid grid;
   grid.create(150000);
-  const uint8_t kinds[] = {kEmpty, kSignal, kSlowDownEnd, kSlowDownStart, kSlowDownWarning,
-                           kBeforeWarning, kSpeedBoard, kStationStop, kMontagnaMarker,
-                           kPointWithSpeed, kPointWithoutSpeed, kTextBoard};
+  const uint8_t kinds[] = {kEmpty,           kSignal,         kSlowDownEnd,       kSlowDownStart,
+                           kSlowDownWarning, kBeforeWarning,  kSpeedBoard,        kStationStop,
+                           kMontagnaMarker,  kPointWithSpeed, kPointWithoutSpeed, kTextBoard};
   for (uint8_t kind : kinds) {
     SCOPED_TRACE(static_cast<int>(kind));
     grid.at(100).kind = kind;
@@ -89,8 +88,7 @@ TEST(CellGrid, PointObjectsTakeTheCellOfTheirRoundedPosition) {
     BuildState st;
     st.grid.create(150000);
     int32_t sx = 1, s1 = 4, s2 = 1, s3 = 0, rapp = 0, dx = 0, d1 = 0, d2 = 0, d3 = 0, tempo = 0;
-    memo_segnale(st, r.position, sx, s1, s2, s3, rapp, dx, d1, d2, d3, tempo);
-    ASSERT_EQ(st.error_code, 0);
+    ASSERT_EQ(memo_segnale(st, r.position, sx, s1, s2, s3, rapp, dx, d1, d2, d3, tempo), 0);
     EXPECT_EQ(st.grid.at(r.cell).kind, kSignal);
     EXPECT_EQ(st.grid.at(r.cell - 1).kind, kEmpty);
     EXPECT_EQ(st.grid.at(r.cell + 1).kind, kEmpty);
