@@ -90,7 +90,7 @@ TEST(FileFaults, MissingTrainTextEndsTheReadWithCode25AndTheBuildGoesOn) {
   EXPECT_FALSE(fs.has(files.line_description));
   EXPECT_FALSE(fs.has(files.train_description));
   // The line was read whole; nothing of the train reached the table.
-  EXPECT_EQ(result.fatal_code, "");
+  EXPECT_EQ(result.fatal_code, 0);
   EXPECT_EQ(result.files_written,
             (std::vector<std::string>{files.line_plan, files.train_file, files.cell_grid}));
   EXPECT_EQ(fs.read_file(files.cell_grid).size(), 47715u);
