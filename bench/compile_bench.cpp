@@ -97,7 +97,7 @@ class Workspace {
   CompileResult compile() { return memorizza_percorso(st_, disk_, files_, 1); }
 
   bool clean(const CompileResult& r) const {
-    return r.fatal_code.empty() && st_.error_code == 0 && r.files_written.size() == 3;
+    return r.fatal_code == 0 && st_.error_code == 0 && r.files_written.size() == 3;
   }
 
  private:

@@ -29,6 +29,7 @@ target_link_libraries(scenario_tool PRIVATE scenario_tools scenario_data_${SCENA
 if(SCENARIO_TESTS)
   file(GLOB TOOLS_TEST_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/tools/*.cpp)
   add_executable(scenario_tool_tests ${TOOLS_TEST_SOURCES})
+  target_include_directories(scenario_tool_tests PRIVATE ${PROJECT_SOURCE_DIR}/tests)
   target_link_libraries(scenario_tool_tests PRIVATE
     scenario_tools scenario_data_lorvena scenario_core nlohmann_json::nlohmann_json GTest::gtest_main
     scenario_warnings)

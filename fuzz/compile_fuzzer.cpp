@@ -14,11 +14,11 @@
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
-#include <set>
 #include <string>
 #include <string_view>
 
 #include "model/build_state.h"
+#include "model/error_code.h"
 #include "output/compile_stage.h"
 #include "output/file_naming.h"
 #include "platform/file_system.h"
@@ -28,11 +28,13 @@ namespace {
 using scenario::BuildState;
 using scenario::CompileResult;
 using scenario::MemoryFileSystem;
+using scenario::PositionRule;
 using scenario::ScenarioFiles;
 
 // Bigger inputs add nothing the mutator cannot reach with small ones, and
 // keep single runs slow.
 constexpr size_t kMaxInput = 64 * 1024;
+constexpr int32_t kCellLengthM = 50;
 constexpr std::string_view kSeparatorLine = "=====";
 constexpr std::string_view kSeparator = "\n=====";
 
@@ -42,8 +44,8 @@ constexpr std::string_view kSeparator = "\n=====";
   __builtin_trap();
 }
 
-#define CHECK_PROPERTY(cond, st) \
-  do {                           \
+#define CHECK_PROPERTY(cond, st)  \
+  do {                            \
     if (!(cond)) fail(#cond, st); \
   } while (0)
 
@@ -63,18 +65,18 @@ class WatchedFileSystem : public MemoryFileSystem {
   bool train_read_ = false;
 };
 
+// Codes the compile stage may leave in error_code: every row of the table
+// but the fatal ones, which only ever come back as CompileResult::fatal_code.
 bool known_code(int32_t code) {
-  static const std::set<int32_t> kKnown = {0,  1,  2,  3,  4,  5,  6,  7,  8,  9,  10,
-                                           11, 12, 13, 15, 16, 17, 18, 19, 20, 21, 22,
-                                           24, 25, 26, 101, 102, 103};
-  return kKnown.count(code) != 0;
+  const scenario::ErrorCodeInfo* info = scenario::find_error_code(code);
+  return info != nullptr && !info->fatal();
 }
 
 // Codes with which the line reader returns without handing over to the train
 // reader. With the train text untouched the final code must be one of them.
 bool line_reader_stop_code(int32_t code) {
-  static const std::set<int32_t> kStops = {1, 3, 4, 5, 6, 10, 15, 21, 26, 101, 102, 103};
-  return kStops.count(code) != 0;
+  const scenario::ErrorCodeInfo* info = scenario::find_error_code(code);
+  return info != nullptr && info->texts_left != scenario::TextsLeft::kNone;
 }
 
 uint16_t u16_at(const std::string& b, size_t at) {
@@ -102,10 +104,17 @@ bool line_plan_matches(const std::string& bytes, const BuildState& st) {
   for (size_t k = 0; k < elements; ++k) {
     if (bytes.size() < at + 2) return false;
     switch (u16_at(bytes, at)) {
-      case 0: at += 2; break;
-      case 2: at += 4; break;
-      case 5: at += 10; break;
-      default: return false;
+      case 0:
+        at += 2;
+        break;
+      case 2:
+        at += 4;
+        break;
+      case 5:
+        at += 10;
+        break;
+      default:
+        return false;
     }
   }
   return at == bytes.size();
@@ -115,26 +124,28 @@ void check_outcome(const BuildState& st, const CompileResult& result, const Watc
                    const ScenarioFiles& files, bool line_given, bool train_given) {
   const int32_t code = st.error_code;
   CHECK_PROPERTY(known_code(code), st);
-  CHECK_PROPERTY(result.fatal_code.empty() || result.fatal_code == "1250" ||
-                     result.fatal_code == "1251",
-                 st);
+  const scenario::ErrorCodeInfo* fatal = scenario::find_error_code(result.fatal_code);
+  CHECK_PROPERTY(result.fatal_code == 0 || (fatal != nullptr && fatal->fatal()), st);
+  const scenario::ErrorCodeInfo& info = *scenario::find_error_code(code);
 
   if (!line_given) {
     // Nothing was opened, so nothing may be deleted or written.
-    CHECK_PROPERTY(code == 101, st);
+    CHECK_PROPERTY(code == scenario::kFileNotFound, st);
     CHECK_PROPERTY(!fs.train_read(), st);
     CHECK_PROPERTY(fs.has(files.train_description) == train_given, st);
     CHECK_PROPERTY(result.files_written.empty() && !st.grid.exists(), st);
     return;
   }
   // A line text that was there is never left behind.
-  CHECK_PROPERTY(code != 101, st);
+  CHECK_PROPERTY(code != scenario::kFileNotFound, st);
   CHECK_PROPERTY(!fs.has(files.line_description), st);
 
   if (train_given) {
-    if (fs.train_read() || code == 25) CHECK_PROPERTY(!fs.has(files.train_description), st);
+    if (fs.train_read() || code == scenario::kReadFailure) {
+      CHECK_PROPERTY(!fs.has(files.train_description), st);
+    }
     // Untouched only when the line reader stopped before it.
-    if (!fs.train_read() && code != 25) {
+    if (!fs.train_read() && code != scenario::kReadFailure) {
       CHECK_PROPERTY(fs.has(files.train_description), st);
       CHECK_PROPERTY(line_reader_stop_code(code), st);
     }
@@ -142,22 +153,32 @@ void check_outcome(const BuildState& st, const CompileResult& result, const Watc
     CHECK_PROPERTY(!fs.has(files.train_description), st);
     // Reaching for a train text that is not there ends the step with code 25,
     // which only the finishing pass may overwrite.
-    if (fs.train_read()) CHECK_PROPERTY(code == 25 || (code >= 11 && code <= 13), st);
+    if (fs.train_read()) {
+      CHECK_PROPERTY(code == scenario::kReadFailure || info.position == PositionRule::kCell, st);
+    }
   }
 
-  // Codes whose position is a cell of the grid.
-  if (code >= 11 && code <= 13) {
-    CHECK_PROPERTY(st.error_position_m % 50 == 0, st);
-    CHECK_PROPERTY(st.grid.contains(st.error_position_m / 50), st);
+  switch (info.position) {
+    case PositionRule::kCell:
+      CHECK_PROPERTY(st.error_position_m % kCellLengthM == 0, st);
+      CHECK_PROPERTY(st.grid.contains(st.error_position_m / kCellLengthM), st);
+      break;
+    case PositionRule::kObjectOffStep:
+      CHECK_PROPERTY(st.error_position_m % kCellLengthM != 0, st);
+      break;
+    case PositionRule::kObjectOnStep:
+      CHECK_PROPERTY(st.error_position_m % kCellLengthM == 0, st);
+      break;
+    default:
+      break;
   }
-  if (code == 8) CHECK_PROPERTY(st.error_position_m % 50 != 0, st);
-  if (code == 9 || code == 22) CHECK_PROPERTY(st.error_position_m % 50 == 0, st);
+  if (info.files == scenario::FilesWritten::kNoGrid) CHECK_PROPERTY(!st.grid.exists(), st);
 
-  const bool wrote_files = st.grid.exists() && result.fatal_code.empty();
+  const bool wrote_files = st.grid.exists() && result.fatal_code == 0;
   if (!wrote_files) {
     CHECK_PROPERTY(result.files_written.empty(), st);
-    CHECK_PROPERTY(!fs.has(files.line_plan) && !fs.has(files.train_file) && !fs.has(files.cell_grid),
-                   st);
+    CHECK_PROPERTY(
+        !fs.has(files.line_plan) && !fs.has(files.train_file) && !fs.has(files.cell_grid), st);
     return;
   }
 
@@ -198,8 +219,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   BuildState st;
   st.scenario_name = "LORVENA";
   st.train_code = "KQ3390";
-  const ScenarioFiles files = scenario::scenario_files("C:\\sim", '\\', st.scenario_name,
-                                                       st.train_code);
+  const ScenarioFiles files =
+      scenario::scenario_files("C:\\sim", '\\', st.scenario_name, st.train_code);
   WatchedFileSystem fs(files.train_description);
   if (line_given) fs.put(files.line_description, std::string(line_text));
   if (train_given) fs.put(files.train_description, std::string(train_text));
@@ -217,9 +238,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // For the seed check: which outcome each input reached.
   static const bool report = std::getenv("SCENARIO_FUZZ_REPORT") != nullptr;
   if (report) {
+    const std::string fatal = result.fatal_code == 0 ? "-" : std::to_string(result.fatal_code);
     std::fprintf(stderr, "outcome: code %d position %d fatal %s\n", static_cast<int>(st.error_code),
-                 static_cast<int>(st.error_position_m),
-                 result.fatal_code.empty() ? "-" : result.fatal_code.c_str());
+                 static_cast<int>(st.error_position_m), fatal.c_str());
   }
   return 0;
 }

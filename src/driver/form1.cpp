@@ -57,8 +57,8 @@ void Form1::dati_scheda() { write_text_file(fs_, files_.timetable_sheet, data_.t
 
 bool Form1::memorizza_percorso(int32_t& j) {
   const CompileResult result = scenario::memorizza_percorso(state_, fs_, files_, j);
-  if (!result.fatal_code.empty()) {
-    errore(result.fatal_code);
+  if (result.fatal_code != 0) {
+    errore(std::to_string(result.fatal_code));
     return false;
   }
   if (state_.error_code != 0) {

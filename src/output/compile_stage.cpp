@@ -24,7 +24,7 @@ CompileResult memorizza_percorso(BuildState& st, FileSystem& fs, const ScenarioF
 
   finishing_pass(st);
   result.fatal_code = seal(st);
-  if (!result.fatal_code.empty()) return result;
+  if (result.fatal_code != 0) return result;
 
   if (st.write_plan != 0 && st.line_plan.exists()) {
     fs.replace_file(files.line_plan, line_plan_bytes(st.line_plan));

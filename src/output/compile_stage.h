@@ -12,9 +12,10 @@
 namespace scenario {
 
 struct CompileResult {
-  /// "1250" or "1251" when a reserved slot was taken: no file was written
-  /// and the caller shows the error and ends the program. Empty otherwise.
-  std::string fatal_code;
+  /// kMarkerSlotTaken or kCheckCodeSlotTaken when a reserved slot was taken:
+  /// no file was written and the caller shows the error and ends the
+  /// program. 0 otherwise.
+  int32_t fatal_code = 0;
   /// Full names of the binary files written, in writing order. Empty when
   /// the line reader stopped before a grid existed.
   std::vector<std::string> files_written;

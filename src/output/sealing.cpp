@@ -1,6 +1,9 @@
 #include "output/sealing.h"
 
+#include <string>
 #include <string_view>
+
+#include "model/error_code.h"
 
 namespace scenario {
 namespace {
@@ -59,21 +62,21 @@ int32_t codice_gara_og(const BuildState& st) {
   return sum;
 }
 
-std::string seal(BuildState& st) {
+int32_t seal(BuildState& st) {
   // Cell 1 always exists once a grid does (the margin alone gives 141
   // cells); sealing without a grid is a program fault and at() throws.
   StationRecord& scenario_slot = st.stations[kScenarioSlot];
   TrackCell& cell = st.grid.at(1);
 
-  if (scenario_slot.group_a1 != 0 || cell.value1 != 0) return "1250";
+  if (scenario_slot.group_a1 != 0 || cell.value1 != 0) return kMarkerSlotTaken;
   scenario_slot.group_a1 = kScenarioMarker;
   cell.value1 = kCellMarker;
 
-  if (scenario_slot.time_s != 0 || cell.value2 != 0) return "1251";
+  if (scenario_slot.time_s != 0 || cell.value2 != 0) return kCheckCodeSlotTaken;
   scenario_slot.time_s = codice_gara_st(st);
   // At most 25 x 255 = 6375: fits the 16-bit field.
   cell.value2 = static_cast<int16_t>(codice_gara_og(st));
-  return "";
+  return kNoError;
 }
 
 }  // namespace scenario

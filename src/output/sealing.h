@@ -1,7 +1,6 @@
 #pragma once
 
 #include <cstdint>
-#include <string>
 
 #include "model/build_state.h"
 
@@ -14,8 +13,9 @@ int32_t codice_gara_st(const BuildState& st);
 int32_t codice_gara_og(const BuildState& st);
 
 /// Stamps the markers and the check codes into slot 85 and cell 1.
-/// Returns "" when sealed, or the fatal code "1250" / "1251" when a reserved
-/// slot was already taken (nothing further is stamped then).
-std::string seal(BuildState& st);
+/// Returns 0 when sealed, or the fatal code kMarkerSlotTaken /
+/// kCheckCodeSlotTaken when a reserved slot was already taken (nothing
+/// further is stamped then).
+int32_t seal(BuildState& st);
 
 }  // namespace scenario

@@ -4,6 +4,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "model/error_code.h"
 #include "output/compile_stage.h"
 #include "output/error_codes.h"
 #include "output/file_naming.h"
@@ -47,13 +48,8 @@ bool same_file(const std::string& a, const std::string& b) {
 }  // namespace
 
 bool code_has_position(int32_t code) {
-  switch (code) {
-    case 6: case 7: case 8: case 9: case 11: case 12: case 13: case 15:
-    case 16: case 17: case 18: case 19: case 20: case 21: case 22:
-      return true;
-    default:
-      return false;
-  }
+  const ErrorCodeInfo* info = find_error_code(code);
+  return info != nullptr && info->has_position();
 }
 
 CompileReport compile_in_memory(const std::string& line_text, const std::string& train_text,
@@ -70,11 +66,12 @@ CompileReport compile_in_memory(const std::string& line_text, const std::string&
   CompileReport r;
   r.error_code = st.error_code;
   r.error_position_m = st.error_position_m;
-  r.fatal = result.fatal_code.empty() ? 0 : std::stoi(result.fatal_code);
+  r.fatal = result.fatal_code;
   r.files = result.files_written;
   // The finishing pass records its codes without a source item; an origin
   // left from an earlier reader code would point at the wrong line.
-  const bool from_finishing_pass = r.error_code >= 11 && r.error_code <= 13;
+  const ErrorCodeInfo* info = find_error_code(r.error_code);
+  const bool from_finishing_pass = info != nullptr && info->position == PositionRule::kCell;
   if (r.error_code != 0 && !from_finishing_pass) r.origin = st.error_origin;
   if (r.origin.file == SourceOrigin::File::kLineDescription) r.origin_path = req.line_text_path;
   if (r.origin.file == SourceOrigin::File::kTrainDescription) r.origin_path = req.train_text_path;

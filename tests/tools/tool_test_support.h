@@ -1,6 +1,6 @@
 #pragma once
 
-// Helpers shared by the scenario_tool tests: a scratch directory, files on
+// Helpers shared by the scenario_tool tests: the scratch directory, files on
 // disk, compiled files built byte by byte, and a small XML checker.
 
 #include <cctype>
@@ -18,32 +18,13 @@
 #include "model/station_table.h"
 #include "model/track_cell.h"
 #include "sources/scenario_data.h"
+#include "support/scoped_temp_dir.h"
 #include "tools/scenario_tool.h"
 
 namespace scenario::tools::testing {
 
-/// A fresh directory under the system's temporary directory, removed with
-/// everything in it when the test ends.
-class TempDir {
- public:
-  TempDir() {
-    std::string tmpl = (std::filesystem::temp_directory_path() / "scenario_tool_XXXXXX").string();
-    if (::mkdtemp(tmpl.data()) == nullptr) std::abort();
-    path_ = tmpl;
-  }
-  ~TempDir() {
-    std::error_code ec;
-    std::filesystem::remove_all(path_, ec);
-  }
-  TempDir(const TempDir&) = delete;
-  TempDir& operator=(const TempDir&) = delete;
-
-  std::string path() const { return path_; }
-  std::string operator/(const std::string& name) const { return path_ + "/" + name; }
-
- private:
-  std::string path_;
-};
+/// The scratch directory of every test suite.
+using TempDir = ::scenario::test_support::ScopedTempDir;
 
 inline void write_file(const std::string& path, std::string_view bytes) {
   std::ofstream f(path, std::ios::binary);

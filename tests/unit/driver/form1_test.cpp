@@ -9,59 +9,24 @@
 #include <iterator>
 #include <set>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/file_system.h"
 #include "platform/platform.h"
 #include "sources/scenario_data.h"
 #include "sources/text_writer.h"
-#include "unit/sources/scoped_temp_dir.h"
+#include "support/recording_platform.h"
+#include "support/scoped_temp_dir.h"
 
 namespace scenario {
 namespace {
 
-// Platform and file calls in the order they happen, one entry each.
-using CallLog = std::vector<std::string>;
-
-class RecordingPlatform : public Platform {
- public:
-  explicit RecordingPlatform(CallLog& log) : log_(log) {}
-  std::string program_directory() override { return "C:\\giochi"; }
-  char path_separator() const override { return '\\'; }
-  void show_window(const std::string&, const std::string& label) override {
-    log_.push_back("show_window " + label);
-  }
-  void repaint_window() override { log_.push_back("repaint_window"); }
-  void destroy_window() override { log_.push_back("destroy_window"); }
-  void message_box(const std::string& text) override { log_.push_back("message_box " + text); }
-  void report_unhandled_error(int number, const std::string& description) override {
-    log_.push_back("report_unhandled_error " + std::to_string(number) + " " + description);
-  }
-  void note_recorded_code(int32_t code, int32_t position_m) override {
-    log_.push_back("note_recorded_code " + std::to_string(code) + " " +
-                   std::to_string(position_m));
-  }
-
- private:
-  CallLog& log_;
-};
-
-// Files in memory that also put every replace and delete into the log.
-class RecordingFileSystem : public MemoryFileSystem {
- public:
-  explicit RecordingFileSystem(CallLog& log) : log_(log) {}
-  void replace_file(const std::string& path, std::string_view bytes) override {
-    log_.push_back("replace_file " + path);
-    MemoryFileSystem::replace_file(path, bytes);
-  }
-  void remove_file(const std::string& path) override {
-    log_.push_back("remove_file " + path);
-    MemoryFileSystem::remove_file(path);
-  }
-
- private:
-  CallLog& log_;
-};
+using test_support::CallLog;
+using test_support::calls_named;
+using test_support::RecordingFileSystem;
+using test_support::RecordingPlatform;
+using test_support::ScopedTempDir;
 
 const char* const kTexts[] = {
     "C:\\giochi\\LORVENA_linea.txt",
@@ -113,14 +78,9 @@ TEST(BuildRun, AFileThatCannotBeWrittenEndsTheRunWithTheUnhandledErrorReport) {
 
     EXPECT_EQ(form.Form_Load(), Form1::kExitUnhandledError);
 
-    std::vector<std::string> reports;
-    for (const std::string& call : log) {
-      if (call.rfind("report_unhandled_error", 0) == 0 || call.rfind("message_box", 0) == 0) {
-        reports.push_back(call);
-      }
-    }
-    EXPECT_EQ(reports, std::vector<std::string>{"report_unhandled_error 70 cannot create '" +
-                                                std::string(kTexts[failing]) + "'"});
+    EXPECT_EQ(calls_named(log, "report_unhandled_error"),
+              std::vector<std::string>{"70 cannot create '" + std::string(kTexts[failing]) + "'"});
+    EXPECT_TRUE(calls_named(log, "message_box").empty());
     std::set<std::string> files;
     for (const auto& [path, bytes] : fs.files()) files.insert(path);
     EXPECT_EQ(files, std::set<std::string>(kTexts, kTexts + failing));
@@ -135,6 +95,44 @@ TEST(BuildRun, AFileThatCannotBeWrittenEndsTheRunWithTheUnhandledErrorReport) {
                             }),
               0);
   }
+}
+
+// A scenario of its own: a 2 km route whose speed board at metre 0 takes
+// cell 1, the cell that sealing reserves.
+constexpr std::string_view kBoardAtZeroLine[] = {
+    "[generale]", "lunghezza percorso,    2000",
+    "[cartelli]", "indicatori_vmax,  0,  75,  80,  80,  0,  ,  ,  ,  0",
+    "[fine]",     kEndMarker,
+};
+constexpr std::string_view kPlainTrain[] = {"[generale]", "[fine]", kEndMarker};
+constexpr std::string_view kNoDocument[] = {kEndMarker};
+
+// The only message box of a run: the reserved slot is taken, the box shows the
+// code, and the run ends with status 2 before any binary file is written.
+TEST(BuildRun, ATakenReservedSlotShowsErroreAndWritesNoBinaryFile) {
+  const ScenarioData board_at_zero{"ZERO",      "T1",        kBoardAtZeroLine, kPlainTrain,
+                                   kNoDocument, kNoDocument, kNoDocument};
+  CallLog log;
+  RecordingPlatform platform(log);
+  RecordingFileSystem fs(log);
+  Form1 form(platform, fs, board_at_zero);
+
+  EXPECT_EQ(form.Form_Load(), Form1::kExitReservedSlot);
+
+  EXPECT_EQ(calls_named(log, "message_box"), std::vector<std::string>{" Errore n. 1250"});
+  EXPECT_TRUE(calls_named(log, "report_unhandled_error").empty());
+  EXPECT_TRUE(calls_named(log, "note_recorded_code").empty());
+  // The box comes after both texts were consumed, and the window goes last.
+  const std::vector<std::string> removed = calls_named(log, "remove_file");
+  EXPECT_EQ(removed,
+            (std::vector<std::string>{"C:\\giochi\\ZERO_linea.txt", "C:\\giochi\\ZERO_T1-.txt"}));
+  ASSERT_FALSE(log.empty());
+  EXPECT_EQ(log.back(), "destroy_window");
+  std::set<std::string> files;
+  for (const auto& [path, bytes] : fs.files()) files.insert(path);
+  EXPECT_EQ(files, (std::set<std::string>{"C:\\giochi\\ZERO_T1_note.txt",
+                                          "C:\\giochi\\ZERO_T1_rallentamenti.txt",
+                                          "C:\\giochi\\ZERO_T1_scheda_treno.txt"}));
 }
 
 std::string read_bytes(const std::filesystem::path& path) {
@@ -156,29 +154,30 @@ TEST(BuildRun, TheBuilderWritesNextToItselfNotIntoTheWorkingDirectory) {
   const char* builder = std::getenv("SCENARIO_BUILDER");
   if (builder == nullptr || *builder == '\0') GTEST_SKIP() << "SCENARIO_BUILDER is not set";
 
-  ScopedTempDir program_dir;
-  ScopedTempDir work_dir;
-  ScopedTempDir log_dir;
+  ScopedTempDir program;
+  ScopedTempDir work;
+  ScopedTempDir log;
+  const std::filesystem::path program_dir = program.path();
+  const std::filesystem::path work_dir = work.path();
   const std::string exe_name = std::filesystem::path(builder).filename().string();
-  const std::filesystem::path exe = program_dir.path() / exe_name;
+  const std::filesystem::path exe = program_dir / exe_name;
   std::filesystem::copy_file(builder, exe);
   std::filesystem::permissions(exe, std::filesystem::perms::owner_exec,
                                std::filesystem::perm_options::add);
 
-  const std::filesystem::path err = log_dir.path() / "stderr.txt";
-  const std::string command = "cd \"" + work_dir.path().string() + "\" && \"" + exe.string() +
-                              "\" 2>\"" + err.string() + "\"";
+  const std::filesystem::path err = log / "stderr.txt";
+  const std::string command =
+      "cd \"" + work_dir.string() + "\" && \"" + exe.string() + "\" 2>\"" + err.string() + "\"";
   const int status = std::system(command.c_str());
   EXPECT_EQ(status, 0) << read_bytes(err);
 
-  EXPECT_TRUE(names_in(work_dir.path()).empty());
+  EXPECT_TRUE(names_in(work_dir).empty());
 
   const ScenarioData& data = carried_scenario();
-  EXPECT_EQ(read_bytes(program_dir.path() / "LORVENA_KQ3390_note.txt"),
-            text_file_bytes(data.notes));
-  EXPECT_EQ(read_bytes(program_dir.path() / "LORVENA_KQ3390_rallentamenti.txt"),
+  EXPECT_EQ(read_bytes(program_dir / "LORVENA_KQ3390_note.txt"), text_file_bytes(data.notes));
+  EXPECT_EQ(read_bytes(program_dir / "LORVENA_KQ3390_rallentamenti.txt"),
             text_file_bytes(data.slowdown_order));
-  EXPECT_EQ(read_bytes(program_dir.path() / "LORVENA_KQ3390_scheda_treno.txt"),
+  EXPECT_EQ(read_bytes(program_dir / "LORVENA_KQ3390_scheda_treno.txt"),
             text_file_bytes(data.timetable_sheet));
 
   // What a build leaves: the program, the three documents and the three
@@ -192,13 +191,13 @@ TEST(BuildRun, TheBuilderWritesNextToItselfNotIntoTheWorkingDirectory) {
       "LORVENA_KQ3390.sim",
       "LORVENA_KQ3390.dat",
   };
-  EXPECT_EQ(names_in(program_dir.path()), complete_build);
+  EXPECT_EQ(names_in(program_dir), complete_build);
 
   // A second run replaces every file: the same names, the same bytes.
-  const std::string grid_before = read_bytes(program_dir.path() / "LORVENA_KQ3390.dat");
+  const std::string grid_before = read_bytes(program_dir / "LORVENA_KQ3390.dat");
   EXPECT_EQ(std::system(command.c_str()), 0) << read_bytes(err);
-  EXPECT_EQ(names_in(program_dir.path()), complete_build);
-  EXPECT_EQ(read_bytes(program_dir.path() / "LORVENA_KQ3390.dat"), grid_before);
+  EXPECT_EQ(names_in(program_dir), complete_build);
+  EXPECT_EQ(read_bytes(program_dir / "LORVENA_KQ3390.dat"), grid_before);
   EXPECT_EQ(grid_before.size(), 47715u);
 }
 

@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <numbers>
+#include <string>
 
 namespace scenario {
 namespace {
@@ -43,12 +44,30 @@ TEST(LinePlan, WithoutCurvesEveryPointLiesOnTheYAxis) {
   }
 }
 
-TEST(LinePlan, CurvatureOfEachClassAndSide) {
-  const double right[] = {0.0001, 0.0002, 0.0004, 0.001, 0.002, 0.003};
+// Each class turns the line by its own angle: after 500 m of curve the
+// heading (degrees from +y towards +x) is 500 steps of atan(curvature), to
+// the right for "d" and as much to the left for "s".
+TEST(LinePlan, EachClassAndSideTurnsTheLineByItsOwnAngle) {
+  const double heading_after_500_m[] = {
+      2.8648,   // class 1
+      5.7296,   // class 2
+      11.4592,  // class 3
+      28.6479,  // class 4
+      57.2957,  // class 5
+      85.9434,  // class 6
+  };
   for (int c = 1; c <= 6; ++c) {
-    SCOPED_TRACE(c);
-    EXPECT_EQ(LinePlan::curvature(c, false), right[c - 1]);
-    EXPECT_EQ(LinePlan::curvature(c, true), -right[c - 1]);
+    for (bool left_hand : {false, true}) {
+      SCOPED_TRACE(std::to_string(c) + (left_hand ? " s" : " d"));
+      LinePlan p = seeded(2000);
+      ASSERT_TRUE(p.extend(100, 500, LinePlan::curvature(c, left_hand)));
+      p.complete();
+      const PlanValues v = p.values();
+      const double dx = x_at(v, 1000) - x_at(v, 999);
+      const double dy = y_at(v, 1000) - y_at(v, 999);
+      const double heading = std::atan2(dx, dy) * 180.0 / std::numbers::pi;
+      EXPECT_NEAR(heading, (left_hand ? -1 : 1) * heading_after_500_m[c - 1], 1e-4);
+    }
   }
 }
 

@@ -36,7 +36,7 @@ class CompileStageTest : public ::testing::Test {
 TEST_F(CompileStageTest, CarriedScenarioCompilesIntoThreeSealedFiles) {
   const CompileResult result = memorizza_percorso(st, fs, files, 1);
 
-  EXPECT_EQ(result.fatal_code, "");
+  EXPECT_EQ(result.fatal_code, 0);
   EXPECT_EQ(st.error_code, 0);
   EXPECT_FALSE(fs.has(files.line_description));
   EXPECT_FALSE(fs.has(files.train_description));
@@ -51,7 +51,8 @@ TEST_F(CompileStageTest, CarriedScenarioCompilesIntoThreeSealedFiles) {
   // G = 159000: per half two integers, 158997 reals, two empties.
   const std::string& plan = fs.files().at(files.line_plan);
   EXPECT_EQ(plan.size(), 2u * (2 * 4 + 158997 * 10 + 2 * 2));
-  EXPECT_EQ(plan.substr(0, 10), bytes({0x02, 0x00, 0x00, 0x00, 0x02, 0x00, 0x00, 0x00, 0x05, 0x00}));
+  EXPECT_EQ(plan.substr(0, 10),
+            bytes({0x02, 0x00, 0x00, 0x00, 0x02, 0x00, 0x00, 0x00, 0x05, 0x00}));
 
   EXPECT_EQ(st.stations[kScenarioSlot].group_a1, 610);
   EXPECT_EQ(st.stations[kScenarioSlot].time_s, 32158);
@@ -73,7 +74,7 @@ TEST_F(CompileStageTest, SpeedBoardAtMetreZeroIsFatalAndWritesNoFile) {
   write_text_file(fs, files.line_description, lines);
 
   const CompileResult result = memorizza_percorso(st, fs, files, 1);
-  EXPECT_EQ(result.fatal_code, "1250");
+  EXPECT_EQ(result.fatal_code, 1250);
   EXPECT_TRUE(result.files_written.empty());
   EXPECT_FALSE(fs.has(files.line_plan));
   EXPECT_FALSE(fs.has(files.train_file));
@@ -85,7 +86,7 @@ TEST_F(CompileStageTest, WithoutThePlanFlagAnOlderPlanFileIsLeftAsItWas) {
   fs.put(files.cell_grid, "older grid");
 
   const CompileResult result = memorizza_percorso(st, fs, files, 0);
-  EXPECT_EQ(result.fatal_code, "");
+  EXPECT_EQ(result.fatal_code, 0);
   EXPECT_EQ(result.files_written, (std::vector<std::string>{files.train_file, files.cell_grid}));
   EXPECT_EQ(fs.files().at(files.line_plan), "older plan");
   EXPECT_EQ(fs.files().at(files.cell_grid).size(), 47715u);
@@ -96,7 +97,7 @@ TEST_F(CompileStageTest, MissingLineTextRecordsCode101AndWritesNoBinaryFile) {
 
   const CompileResult result = memorizza_percorso(st, fs, files, 1);
   EXPECT_EQ(st.error_code, 101);
-  EXPECT_EQ(result.fatal_code, "");
+  EXPECT_EQ(result.fatal_code, 0);
   EXPECT_TRUE(result.files_written.empty());
   EXPECT_FALSE(fs.has(files.line_plan));
   EXPECT_FALSE(fs.has(files.train_file));

@@ -18,34 +18,16 @@
 #include "platform/platform.h"
 #include "sources/scenario_data.h"
 #include "sources/text_writer.h"
-#include "unit/sources/scoped_temp_dir.h"
+#include "support/recording_platform.h"
+#include "support/scoped_temp_dir.h"
 
 namespace scenario {
 namespace {
 
-// A host that keeps the standard error reports and shows nothing.
-class QuietPlatform : public Platform {
- public:
-  QuietPlatform(std::string directory, char separator)
-      : directory_(std::move(directory)), separator_(separator) {}
-  std::string program_directory() override { return directory_; }
-  char path_separator() const override { return separator_; }
-  void show_window(const std::string&, const std::string&) override {}
-  void repaint_window() override {}
-  void destroy_window() override {}
-  void message_box(const std::string& text) override { messages.push_back(text); }
-  void report_unhandled_error(int number, const std::string& description) override {
-    reports.push_back(std::to_string(number) + " " + description);
-  }
-  void note_recorded_code(int32_t, int32_t) override {}
-
-  std::vector<std::string> reports;
-  std::vector<std::string> messages;
-
- private:
-  std::string directory_;
-  char separator_;
-};
+using test_support::CallLog;
+using test_support::calls_named;
+using test_support::RecordingPlatform;
+using test_support::ScopedTempDir;
 
 const char kDir[] = "C:\\sim";
 
@@ -63,7 +45,8 @@ std::set<std::string> names_in(const MemoryFileSystem& fs) {
 
 // The three binary files of an undisturbed build, by name.
 std::map<std::string, std::string> clean_build_outputs() {
-  QuietPlatform platform(kDir, '\\');
+  CallLog log;
+  RecordingPlatform platform(log, kDir);
   MemoryFileSystem fs;
   Form1 form(platform, fs, carried_scenario());
   EXPECT_EQ(form.Form_Load(), Form1::kExitDone);
@@ -90,7 +73,7 @@ TEST(FileFaults, MissingTrainTextEndsTheReadWithCode25AndTheBuildGoesOn) {
   EXPECT_FALSE(fs.has(files.line_description));
   EXPECT_FALSE(fs.has(files.train_description));
   // The line was read whole; nothing of the train reached the table.
-  EXPECT_EQ(result.fatal_code, "");
+  EXPECT_EQ(result.fatal_code, 0);
   EXPECT_EQ(result.files_written,
             (std::vector<std::string>{files.line_plan, files.train_file, files.cell_grid}));
   EXPECT_EQ(fs.read_file(files.cell_grid).size(), 47715u);
@@ -117,15 +100,16 @@ TEST(FileFaults, ASourceTextThatCannotBeDeletedEndsTheRunWithTheUnhandledErrorRe
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.undeletable);
-    QuietPlatform platform(kDir, '\\');
+    CallLog log;
+    RecordingPlatform platform(log, kDir);
     MemoryFileSystem fs;
     fs.forbid_remove(row.undeletable);
     Form1 form(platform, fs, carried_scenario());
 
     EXPECT_EQ(form.Form_Load(), Form1::kExitUnhandledError);
-    EXPECT_EQ(platform.reports,
+    EXPECT_EQ(calls_named(log, "report_unhandled_error"),
               std::vector<std::string>{"70 cannot delete '" + row.undeletable + "'"});
-    EXPECT_TRUE(platform.messages.empty());
+    EXPECT_TRUE(calls_named(log, "message_box").empty());
     std::set<std::string> expected = documents;
     expected.insert(row.sources_left.begin(), row.sources_left.end());
     EXPECT_EQ(names_in(fs), expected);
@@ -140,13 +124,14 @@ TEST(FileFaults, AnOutputFileThatCannotBeWrittenIsReportedAndTheEarlierOnesStayC
   const std::vector<std::string> order = {files.line_plan, files.train_file, files.cell_grid};
   for (size_t failing = 0; failing < order.size(); ++failing) {
     SCOPED_TRACE(order[failing]);
-    QuietPlatform platform(kDir, '\\');
+    CallLog log;
+    RecordingPlatform platform(log, kDir);
     MemoryFileSystem fs;
     fs.forbid_write(order[failing]);
     Form1 form(platform, fs, carried_scenario());
 
     EXPECT_EQ(form.Form_Load(), Form1::kExitUnhandledError);
-    EXPECT_EQ(platform.reports,
+    EXPECT_EQ(calls_named(log, "report_unhandled_error"),
               std::vector<std::string>{"70 cannot create '" + order[failing] + "'"});
     for (size_t k = 0; k < order.size(); ++k) {
       if (k < failing) {
@@ -173,19 +158,21 @@ std::string read_disk_file(const std::string& path) {
 TEST(FileFaults, OnDiskADirectoryInPlaceOfTheTrainFileStopsTheOutputThere) {
   const std::map<std::string, std::string> clean = clean_build_outputs();
   const ScopedTempDir dir;
-  const std::string dir_text = dir.path().string();
+  const std::string& dir_text = dir.path();
   const ScenarioFiles files = carried_files(dir_text, '/');
   std::filesystem::create_directory(files.train_file);
 
-  QuietPlatform platform(dir_text, '/');
+  CallLog log;
+  RecordingPlatform platform(log, dir_text, '/');
   DiskFileSystem fs;
   Form1 form(platform, fs, carried_scenario());
 
   EXPECT_EQ(form.Form_Load(), Form1::kExitUnhandledError);
-  ASSERT_EQ(platform.reports.size(), 1u);
+  const std::vector<std::string> reports = calls_named(log, "report_unhandled_error");
+  ASSERT_EQ(reports.size(), 1u);
   // The same report on every host: a path/file access error.
   const std::string expected_start = "75 cannot create '" + files.train_file + "': is a directory";
-  EXPECT_EQ(platform.reports[0].substr(0, expected_start.size()), expected_start);
+  EXPECT_EQ(reports[0].substr(0, expected_start.size()), expected_start);
 
   const ScenarioFiles memory_names = carried_files(kDir, '\\');
   EXPECT_EQ(read_disk_file(files.line_plan), clean.at(memory_names.line_plan));

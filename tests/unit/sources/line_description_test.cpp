@@ -1,10 +1,15 @@
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <regex>
 #include <string>
 #include <vector>
 
+#include "compiler/memorizza_dati.h"
 #include "lorvena/lorvena.h"
+#include "model/build_state.h"
+#include "platform/file_system.h"
+#include "sources/text_writer.h"
 #include "unit/sources/written_text.h"
 
 namespace scenario {
@@ -26,18 +31,48 @@ TEST_F(LineDescription, SectionsInOrderWithTheirRowCounts) {
                           {"[fine]", 0}});
 }
 
-TEST_F(LineDescription, GeneralRowsVerbatim) {
-  const std::vector<std::string> expected = {
-      "lunghezza percorso,    152000",
-      "progressiva chilometrica uno,    1000,    0,    0",
-      "progressiva chilometrica due,    0,    0,    0",
-      "progressiva chilometrica tre,    0,    0,    0",
-      "sfondo uno,    1000",
-      "sfondo due,    3000",
-      "sfondo tre,    1",
-      "ripetizione segnali 4 codici,    1000,    150000",
-  };
-  EXPECT_EQ(section_rows(lines, "[generale]"), expected);
+// The reader ignores a key it does not know, so a general row with a
+// misspelt key or a value in the wrong place would vanish silently: each row
+// must reach the slot the reader keeps it in. (The progressives are reordered
+// on the way; their own test covers that.)
+TEST_F(LineDescription, EveryGeneralRowReachesTheModel) {
+  MemoryFileSystem fs;
+  fs.put("line.txt", text_file_bytes(lorvena::line_description()));
+  fs.put("train.txt", "[generale]\r\n[fine]\r\n");
+  BuildState st;
+  memorizza_dati(st, fs, "line.txt", "train.txt");
+  ASSERT_EQ(st.error_code, 0);
+  ASSERT_TRUE(st.grid.exists());
+
+  const StationRecord& train_values = st.stations[kTrainValuesSlot];
+  const StationRecord& background = st.stations[kScenarioSlot];
+  const StationRecord& repetition = st.stations[kTrainSlot];
+  size_t checked = 0;
+  for (const std::string& row : section_rows(lines, "[generale]")) {
+    SCOPED_TRACE(row);
+    const std::vector<std::string> it = items(row);
+    ASSERT_GE(it.size(), 2u);
+    const int32_t first = static_cast<int32_t>(std::stol(it[1]));
+    if (it[0] == "lunghezza percorso") {
+      EXPECT_EQ(train_values.area_end_m, first);
+    } else if (it[0] == "sfondo uno") {
+      EXPECT_EQ(background.area_start_m, first);
+    } else if (it[0] == "sfondo due") {
+      EXPECT_EQ(background.position_m, first);
+    } else if (it[0] == "sfondo tre") {
+      EXPECT_EQ(background.area_end_m, first);
+    } else if (it[0].starts_with("ripetizione segnali")) {
+      ASSERT_EQ(it.size(), 3u);
+      EXPECT_EQ(repetition.area_start_m, first);
+      EXPECT_EQ(repetition.area_end_m, std::stol(it[2]));
+      EXPECT_EQ(repetition.position_m, it[0].find('4') != std::string::npos ? 4 : 9);
+    } else {
+      EXPECT_TRUE(it[0].starts_with("progressiva chilometrica")) << "unknown general row";
+      continue;
+    }
+    ++checked;
+  }
+  EXPECT_EQ(checked, 5u);
 }
 
 // Each row of a section has the section's blanks exactly and its position

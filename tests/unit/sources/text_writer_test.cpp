@@ -10,10 +10,12 @@
 
 #include "platform/file_system.h"
 #include "sources/scenario_data.h"
-#include "unit/sources/scoped_temp_dir.h"
+#include "support/scoped_temp_dir.h"
 
 namespace scenario {
 namespace {
+
+using test_support::ScopedTempDir;
 
 std::string read_bytes(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
@@ -63,7 +65,7 @@ TEST(TextWriter, HoldsAThousandLinesAndRefusesATableWithoutItsEndMarker) {
 
 TEST(TextWriter, ReplacesALongerFileOnDiskWithoutRemains) {
   ScopedTempDir dir;
-  const std::string path = dir.file("LORVENA_linea.txt");
+  const std::string path = dir / "LORVENA_linea.txt";
   {
     std::ofstream old(path, std::ios::binary);
     old << std::string(5000, 'x');
@@ -76,7 +78,7 @@ TEST(TextWriter, ReplacesALongerFileOnDiskWithoutRemains) {
 
 TEST(TextWriter, CreatesAMissingFile) {
   ScopedTempDir dir;
-  const std::string path = dir.file("nuovo.txt");
+  const std::string path = dir / "nuovo.txt";
   DiskFileSystem disk;
   const std::vector<std::string_view> table = {"uno", kEndMarker};
   write_text_file(disk, path, table);
@@ -91,7 +93,7 @@ TEST(TextWriter, CreatesAMissingFile) {
 
 TEST(TextWriter, FailsWithAFileErrorWhereNoFileCanBeCreated) {
   ScopedTempDir dir;
-  const std::string path = dir.file("assente") + "/nuovo.txt";
+  const std::string path = dir / "assente" + "/nuovo.txt";
   DiskFileSystem disk;
   const std::vector<std::string_view> table = {"uno", kEndMarker};
   EXPECT_THROW(write_text_file(disk, path, table), FileError);

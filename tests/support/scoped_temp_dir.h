@@ -5,20 +5,21 @@
 #include <stdexcept>
 #include <string>
 
-namespace scenario {
+namespace scenario::test_support {
 
 /// A fresh directory under the system's temporary directory, removed with
-/// everything in it when the object goes. For the few tests whose point is
-/// what really lands on disk.
+/// everything in it when the object goes. For the tests whose point is what
+/// really lands on disk. Portable: the unit suite also runs under Wine.
 class ScopedTempDir {
  public:
   ScopedTempDir() {
     std::random_device random;
     const std::filesystem::path base = std::filesystem::temp_directory_path();
     for (int attempt = 0; attempt < 100; ++attempt) {
-      std::filesystem::path candidate = base / ("scenario_test_" + std::to_string(random()));
+      const std::filesystem::path candidate = base / ("scenario_test_" + std::to_string(random()));
+      // create_directory is false when the name exists: another test's.
       if (std::filesystem::create_directory(candidate)) {
-        path_ = candidate;
+        path_ = candidate.string();
         return;
       }
     }
@@ -31,12 +32,14 @@ class ScopedTempDir {
   ScopedTempDir(const ScopedTempDir&) = delete;
   ScopedTempDir& operator=(const ScopedTempDir&) = delete;
 
-  const std::filesystem::path& path() const { return path_; }
+  const std::string& path() const { return path_; }
   /// Full name of `name` inside the directory.
-  std::string file(const std::string& name) const { return (path_ / name).string(); }
+  std::string operator/(const std::string& name) const {
+    return (std::filesystem::path(path_) / name).string();
+  }
 
  private:
-  std::filesystem::path path_;
+  std::string path_;
 };
 
-}  // namespace scenario
+}  // namespace scenario::test_support
