@@ -35,8 +35,21 @@ void ItemStream::advance(size_t to) {
     if (ends_line) {
       ++line_;
       line_start_ = pos_ + 1;
+      line_starts_.push_back(line_start_);
     }
   }
+}
+
+std::string_view ItemStream::line_text(int line) const {
+  if (line < 1 || static_cast<size_t>(line) > line_starts_.size()) return {};
+  const size_t start = line_starts_[static_cast<size_t>(line) - 1];
+  size_t end = start;
+  while (end < text_.size() && !is_line_end(text_[end])) ++end;
+  return std::string_view(text_).substr(start, end - start);
+}
+
+void ItemStream::skip_to_line(int line) {
+  while (line_ < line && pos_ < text_.size()) advance(pos_ + 1);
 }
 
 void ItemStream::fail(const std::string& what) const {
@@ -99,6 +112,7 @@ std::string ItemStream::read_text() {
   while (!last_item_.empty() && is_blank(last_item_.back())) last_item_.pop_back();
   consume_separator();
   if (item.size() > kMaxTextItem) fail("a text item longer than 32767 characters");
+  note_item();
   return item;
 }
 
@@ -107,6 +121,7 @@ int64_t ItemStream::read_number(int64_t lo, int64_t hi, const char* type) {
   if (text_[pos_] == ',') {
     // Nothing but blanks before the comma: an empty item reads as 0.
     consume_separator();
+    note_item();
     return 0;
   }
   const size_t start = pos_;
@@ -135,6 +150,7 @@ int64_t ItemStream::read_number(int64_t lo, int64_t hi, const char* type) {
   }
   const int64_t v = negative ? -magnitude : magnitude;
   if (v < lo || v > hi) fail("\"" + s + "\" is out of the " + type + " range");
+  note_item();
   return v;
 }
 

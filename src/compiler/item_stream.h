@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 namespace scenario {
 
@@ -39,6 +40,21 @@ class ItemStream {
   int last_column() const { return last_column_; }
   const std::string& last_item() const { return last_item_; }
 
+  /// The 1-based line the read position stands in.
+  int line() const { return line_; }
+  /// The text of a line already reached (1 .. line()), without its line end;
+  /// empty for any other line.
+  std::string_view line_text(int line) const;
+
+  /// Moves the read position on to the first character of `line` (nothing
+  /// happens when it stands there or further already): check mode resumes
+  /// at the row after a problem.
+  void skip_to_line(int line);
+
+  /// While set, every item read is appended as it stands in the source: the
+  /// values of one row, for the row log.
+  void record_items(std::vector<std::string>* out) { transcript_ = out; }
+
  private:
   /// Moves the read position to `to`, counting the line ends passed over.
   void advance(size_t to);
@@ -49,11 +65,18 @@ class ItemStream {
   /// A signed decimal item within lo .. hi.
   int64_t read_number(int64_t lo, int64_t hi, const char* type);
   [[noreturn]] void fail(const std::string& what) const;
+  /// The item just read goes into the transcript, when one is kept.
+  void note_item() {
+    if (transcript_ != nullptr) transcript_->push_back(last_item_);
+  }
 
   std::string text_;
   size_t pos_ = 0;
   int line_ = 1;
   size_t line_start_ = 0;
+  /// Where each line reached so far begins: line k at [k - 1].
+  std::vector<size_t> line_starts_{0};
+  std::vector<std::string>* transcript_ = nullptr;
   int last_line_ = 0;
   int last_column_ = 0;
   std::string last_item_;

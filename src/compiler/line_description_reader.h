@@ -1,8 +1,10 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
+#include "compiler/check_mode.h"
 #include "model/build_state.h"
 #include "platform/file_system.h"
 
@@ -16,10 +18,18 @@ struct LineReadResult {
   /// The station-table slot the next text board would take: 80 less the
   /// number of boards read.
   int32_t board_limit = 80;
+  /// Check mode: the row where the builder's line reader stopped with code
+  /// 15; its train reader then ends at the first signal or slow-down row.
+  std::optional<SourceOrigin> stopped_at;
+  /// Check mode: the builder would not read the train description at all.
+  bool train_skipped = false;
 };
 
 /// Reads and deletes the line description. Throws RunFailure on a failed
-/// read (the caller records code 25).
-LineReadResult read_line_description(BuildState& st, FileSystem& fs, const std::string& path);
+/// read (the caller records code 25). With `check`, every code is reported
+/// and reading goes on with the next row (read_train is then true whenever
+/// a grid exists).
+LineReadResult read_line_description(BuildState& st, FileSystem& fs, const std::string& path,
+                                     CheckContext* check = nullptr);
 
 }  // namespace scenario

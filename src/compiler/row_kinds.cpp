@@ -304,6 +304,12 @@ constexpr bool table_is_in_order() {
       if (kRowKinds[i].zone != z.zone) return false;
     }
   }
+  for (const ZoneRange& z : kZones) {
+    if (static_cast<size_t>(first_row(z.zone)) != z.first ||
+        static_cast<size_t>(last_row(z.zone)) != z.first + z.count - 1) {
+      return false;
+    }
+  }
   return kZones.back().first + kZones.back().count == std::size(kRowKinds);
 }
 static_assert(table_is_in_order(), "row kinds must be listed by RowId, zone by zone");

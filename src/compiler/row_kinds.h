@@ -58,6 +58,32 @@ enum class RowId : uint8_t {
   kStation,
 };
 
+/// A zone's kinds are the consecutive ids first_row(zone) .. last_row(zone),
+/// in the order of its key tests: the readers' handler tables are checked
+/// against these at compile time.
+constexpr RowId first_row(Zone zone) {
+  switch (zone) {
+    case Zone::kLineGeneral:
+      return RowId::kRouteLength;
+    case Zone::kLineFeature:
+      return RowId::kGradient;
+    case Zone::kTrain:
+      return RowId::kBrakedWeight;
+  }
+  return RowId::kRouteLength;
+}
+constexpr RowId last_row(Zone zone) {
+  switch (zone) {
+    case Zone::kLineGeneral:
+      return RowId::kSignalRepetition;
+    case Zone::kLineFeature:
+      return RowId::kTextBoard;
+    case Zone::kTrain:
+      return RowId::kStation;
+  }
+  return RowId::kStation;
+}
+
 /// One value of a row, in the order the reader takes it.
 struct ValueSpec {
   /// Self-explaining English name, lower_snake_case with its unit as a

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "compiler/item_stream.h"
+#include "compiler/reader_support.h"
 #include "model/cell_geometry.h"
 #include "model/cell_writers.h"
 #include "model/error_code.h"
@@ -15,12 +15,33 @@
 namespace scenario {
 namespace {
 
-/// What a key action leaves the main loop to do next.
-enum class Next {
-  kGoOn,         // test the remaining keys, then read the next key item
-  kStopReading,  // leave the loop for the end stage (code 15)
-  kEnd,          // the text is already deleted: return without the end stage
-};
+// Station kinds by how their area is laid out.
+/// Kinds 5 and 6: the area ends a fixed distance past the position and
+/// reaches the station's length before it; no approach cells.
+constexpr uint8_t kShortEndKindLow = 5;
+constexpr uint8_t kShortEndKindHigh = 6;
+/// Kinds 7 and 8: the area reaches the station's length on both sides.
+constexpr uint8_t kBothWaysKindLow = 7;
+constexpr uint8_t kBothWaysKindHigh = 8;
+/// Kinds from here on get an area and the gap test but leave the grid alone.
+constexpr uint8_t kFirstKindWithoutCells = 25;
+
+/// How far past its position the area of a kind 5 or 6 station ends.
+constexpr int32_t kShortEndM = 150;
+/// The end extension lengthens an area by one cell.
+constexpr double kEndExtensionM = kCellLengthM;
+/// Station lengths are whole multiples of this.
+constexpr int32_t kStationLengthStepM = 100;
+/// Below this length a station is never long.
+constexpr int32_t kLongStationM = 600;
+/// A station's area starts at least this far after the previous one's end.
+constexpr int32_t kStationGapM = 350;
+/// Approach codes of the cells before a station stop: 81 just before it, up
+/// to 84 four cells before it.
+constexpr int kStationApproachCells = 4;
+constexpr uint8_t kStationApproachBase = 80;
+/// The stop marker must lie above this cell.
+constexpr double kLowestStopCell = 1;
 
 // Positions, lengths and times are 32-bit values; a sum or product that does
 // not fit is a failed read, not a silently wrapped position.
@@ -31,29 +52,22 @@ int32_t checked32(int64_t v) {
   return static_cast<int32_t>(v);
 }
 
-std::string lower_ascii(std::string_view s) {
-  std::string out(s);
-  for (char& ch : out) {
-    if (ch >= 'A' && ch <= 'Z') ch = static_cast<char>(ch - 'A' + 'a');
-  }
-  return out;
-}
-
 bool has(std::string_view haystack, std::string_view needle) {
   return haystack.find(needle) != std::string_view::npos;
 }
 
-class TrainReader {
+class TrainReader : public DescriptionReader {
  public:
-  TrainReader(BuildState& st, FileSystem& fs, const std::string& path, int32_t board_limit)
-      : st_(st),
-        fs_(fs),
-        path_(path),
-        in_(fs.read_file(path)),
+  TrainReader(BuildState& st, FileSystem& fs, const std::string& path, int32_t board_limit,
+              CheckContext* check, std::optional<SourceOrigin> line_stopped_at)
+      : DescriptionReader(st, fs, path, SourceOrigin::File::kTrainDescription, check),
         ub_(st.grid.grid_last_index()),
         // Boards hold slots 80 downward; a limit above that would let
         // stations run into the reserved slots.
-        board_limit_(std::min(board_limit, static_cast<int32_t>(kFirstBoardSlot))) {}
+        board_limit_(std::min(board_limit, static_cast<int32_t>(kFirstBoardSlot))),
+        line_stopped_at_(std::move(line_stopped_at)) {
+    in_ = ItemStream(fs.read_file(path));
+  }
 
   void run() {
     // The line description creates the grid; without one there is nowhere
@@ -63,250 +77,60 @@ class TrainReader {
     // yields nothing (an empty text included).
     while (!in_.at_end()) {
       st_.current_item = in_.read_text();
-      if (has(lower_ascii(st_.current_item), "[generale]")) break;
+      if (contains_ignoring_case(st_.current_item, "[generale]")) break;
     }
-    if (read_keys() == Next::kEnd) return;
+    if (read_rows() == RowOutcome::kEnd && check_ == nullptr) return;
     end_stage();
   }
+
+  // One handler per row kind, bound in the table below.
+  RowOutcome braked_weight() {
+    fixed_slots(st_.stations).braked_weight_percent() = in_.read_long();
+    return RowOutcome::kGoOn;
+  }
+  RowOutcome coaches() {
+    fixed_slots(st_.stations).coaches() = in_.read_long();
+    return RowOutcome::kGoOn;
+  }
+  RowOutcome speed_limit();
+  RowOutcome adhesion();
+  RowOutcome clock() {
+    const auto slots = fixed_slots(st_.stations);
+    slots.clock_hours() = in_.read_integer();
+    slots.clock_minutes() = in_.read_integer();
+    slots.clock_seconds() = in_.read_integer();
+    return RowOutcome::kGoOn;
+  }
+  RowOutcome sand() {
+    fixed_slots(st_.stations).sand() = in_.read_integer();
+    return RowOutcome::kGoOn;
+  }
+  RowOutcome signal();
+  RowOutcome slow_down();
+  RowOutcome abbattimento();
+  RowOutcome station();
 
  private:
   // The last item of the text is never interpreted as a key: a key with no
   // values after it would only fail the read.
-  Next read_keys() {
-    for (;;) {
-      if (in_.at_end()) return Next::kStopReading;
-      st_.current_item = in_.read_text();
-      if (in_.at_end()) return Next::kStopReading;
-      // Separator items are skipped, two at most; a third is taken as a key.
-      for (int skipped = 0; skipped < 2 && has(st_.current_item, "-"); ++skipped) {
-        st_.current_item = in_.read_text();
-        if (in_.at_end()) return Next::kStopReading;
-      }
-      const Next next = test_keys(lower_ascii(st_.current_item));
-      if (next != Next::kGoOn) return next;
-    }
-  }
+  RowOutcome read_rows();
 
-  // The tests are independent: an item holding two key words reads the
-  // values of both, in this order.
-  Next test_keys(const std::string& key) {
-    StationRecord& train = st_.stations[kTrainValuesSlot];
-    StationRecord& clock = st_.stations[kTrainSlot];
-    if (has(key, "frenata") && has(key, "massa")) train.area_start_m = in_.read_long();
-    if (has(key, "vetture")) train.position_m = in_.read_long();
-    Next next = Next::kGoOn;
-    if (has(key, "velocit") && (next = velocita()) != Next::kGoOn) return next;
-    if (has(key, "aderenza") && (next = aderenza()) != Next::kGoOn) return next;
-    if (has(key, "orologio")) {
-      clock.group_b1 = in_.read_integer();
-      clock.group_b2 = in_.read_integer();
-      clock.group_b3 = in_.read_integer();
-    }
-    if (has(key, "sabbia")) clock.group_a1 = in_.read_integer();
-    if (has(key, "segnale") && (next = segnale()) != Next::kGoOn) return next;
-    if (has(key, "rallentamento") && (next = rallentamento()) != Next::kGoOn) return next;
-    if (has(key, "abbattimento") && (next = abbattimento()) != Next::kGoOn) return next;
-    if (has(key, "stazione") && (next = stazione()) != Next::kGoOn) return next;
-    return Next::kGoOn;
-  }
+  // The steps of a station row.
+  /// Reads the values after the kind and length into `r`.
+  void read_station_values(StationRecord& r);
+  /// The station's area from its position, kind and length.
+  static void lay_out_area(StationRecord& r, int32_t length, bool first_station);
+  /// The stop marker and its approach cells; a code when refused.
+  RowOutcome mark_station(StationRecord& r, int32_t slot, const SourceOrigin& at);
 
-  Next velocita() {
-    const int32_t p = in_.read_long();
-    const SourceOrigin at = here();
-    const int32_t s = in_.read_long();
-    if (beyond_grid(p, kObjectRoomM)) return stop_beyond_grid(p, at);
-    const int32_t c = cell_below(p);
-    if (c > 0) {
-      fill_profile(speed_fill_, c, [this](TrackCell& cell) { cell.speed_code = speed_byte(); });
-    }
-    running_speed_ = s;
-    return Next::kGoOn;
-  }
+  /// After a writer: its own code, or (the builder's quirk) a code 15 that
+  /// the line description left standing, ends the text at this row.
+  RowOutcome after_writer(int32_t code, const WriteReport* report, int32_t p,
+                          const SourceOrigin& at, std::string_view what);
+  Problem writer_problem(int32_t code, const WriteReport* report, int32_t p, const SourceOrigin& at,
+                         std::string_view what) const;
 
-  Next aderenza() {
-    const int32_t p = in_.read_long();
-    const SourceOrigin at = here();
-    const int32_t a = in_.read_long();
-    if (beyond_grid(p, kObjectRoomM)) return stop_beyond_grid(p, at);
-    const int32_t c = cell_below(p);
-    if (c > 0) {
-      fill_profile(adhesion_fill_, c,
-                   [this](TrackCell& cell) { cell.adhesion_code = low8(running_adhesion_); });
-    }
-    running_adhesion_ = a;
-    return Next::kGoOn;
-  }
-
-  Next segnale() {
-    const int32_t p = in_.read_long();
-    const SourceOrigin at = here();
-    int32_t sx = in_.read_long();
-    int32_t s1 = in_.read_long();
-    int32_t s2 = in_.read_long();
-    int32_t s3 = in_.read_long();
-    int32_t rapp = in_.read_long();
-    int32_t dx = in_.read_long();
-    int32_t d1 = in_.read_long();
-    int32_t d2 = in_.read_long();
-    int32_t d3 = in_.read_long();
-    int32_t tempo = in_.read_long();
-    if (beyond_grid(p, kObjectRoomM)) return stop_beyond_grid(p, at);
-    return after_writer(memo_segnale(st_, p, sx, s1, s2, s3, rapp, dx, d1, d2, d3, tempo), p, at);
-  }
-
-  Next rallentamento() {
-    const int32_t x = in_.read_long();
-    const SourceOrigin at = here();
-    int32_t v = in_.read_long();
-    int32_t l = in_.read_long();
-    int32_t f_tt = in_.read_long();
-    const int32_t f_ta = in_.read_long();
-    int32_t d_v = in_.read_long();
-    if (beyond_grid(x, kObjectRoomM)) return stop_beyond_grid(x, at);
-    return after_writer(memo_rallentamento(st_, x, v, l, f_tt, f_ta, d_v), x, at);
-  }
-
-  // A code left standing by the line description (15) ends the read here
-  // too, at the first signal or slow-down, with that line's position.
-  Next after_writer(int32_t code, int32_t p, const SourceOrigin& at) {
-    if (code != 0) st_.error_code = code;
-    if (st_.error_code <= 0) return Next::kGoOn;
-    fs_.remove_file(path_);
-    st_.error_position_m = p;
-    st_.error_origin = at;
-    return Next::kEnd;
-  }
-
-  Next abbattimento() {
-    const int32_t p = in_.read_long();
-    const SourceOrigin at = here();
-    const int32_t v = in_.read_long();
-    if (beyond_grid(p, kObjectRoomM)) return stop_beyond_grid(p, at);
-    // Unlike signals the point takes the cell below, without + 1, so a
-    // position below -25 m would address a cell before the grid.
-    const int32_t c = cell_below(p);
-    if (c < 0) return stop_beyond_grid(p, at);
-    if (!st_.grid.is_free(c)) return end_with(kPointCellTaken, p, at);
-    TrackCell& cell = st_.grid.at(c);
-    if (v > 0) {
-      cell.kind = kPointWithSpeed;
-      cell.value1 = low16(v);
-    } else {
-      cell.kind = kPointWithoutSpeed;
-    }
-    return Next::kGoOn;
-  }
-
-  Next stazione() {
-    const int32_t i = station_;
-    StationRecord& r = st_.stations[static_cast<size_t>(i)];
-    // The position stays in the slot whatever happens next.
-    r.position_m = in_.read_long();
-    const int32_t pos = r.position_m;
-    const SourceOrigin at = here();
-    if (beyond_grid(pos, kStationRoomM)) return stop_beyond_grid(pos, at);
-    if (!on_cell_step(pos)) return end_with(kStationOffStep, pos, at);
-
-    r.station_kind = in_.read_byte();
-    const int32_t length = in_.read_long();
-    if (length % 100 != 0) return end_with(kStationLengthOffStep, pos, here());
-
-    r.flag_a = in_.read_byte();
-    r.long_flag = in_.read_byte();
-    r.end_extension = in_.read_byte();
-    r.group_a1 = in_.read_integer();
-    r.group_a2 = in_.read_integer();
-    r.group_a3 = in_.read_byte();
-    r.group_b1 = in_.read_integer();
-    r.group_b2 = in_.read_integer();
-    r.group_b3 = in_.read_integer();
-    r.stop_value = in_.read_byte();
-    const int64_t hours = in_.read_long();
-    const int64_t minutes = in_.read_long();
-    const int64_t seconds = in_.read_long();
-    r.time_s =
-        checked32(checked32(checked32(checked32(hours * 60) + minutes) * int64_t{60}) + seconds);
-    r.name = in_.read_text();
-
-    const uint8_t kind = r.station_kind;
-    if (kind == 5 || kind == 6) {
-      r.area_end_m = checked32(int64_t{pos} + 150);
-      r.area_start_m = checked32(int64_t{pos} - length);
-      r.end_extension = 0;
-    } else if (kind == 7 || kind == 8) {
-      r.area_start_m = checked32(int64_t{pos} - length);
-      r.area_end_m = checked32(int64_t{pos} + length);
-      r.end_extension = 0;
-    } else {
-      const double extension = r.end_extension != 0 ? kCellLengthM : 0.0;
-      r.area_start_m = round_long(pos - length / 2.0);
-      r.area_end_m = round_long(length / 2.0 + pos + extension);
-    }
-    if (length < 600) r.long_flag = 0;
-    // After the area: the first station's area has already used its
-    // end extension.
-    if (i == kFirstStationSlot) {
-      r.long_flag = 0;
-      r.end_extension = 0;
-    }
-
-    // Kinds 25 and above leave the grid alone but still keep the gap below.
-    if (kind < 25) {
-      const double marker = cells_of(r.area_end_m) - 1;
-      // The 800 m guard covers the usual station; an area that reaches
-      // further (kinds 7 and 8 take their whole length past the position)
-      // is refused before any of its cells is touched. The approach cells
-      // lie below the marker, so the marker decides.
-      if (marker > 1 && round_long(marker) > ub_) return stop_beyond_grid(pos, at);
-      if (kind != 5 && kind != 6) {
-        for (int k = 1; k <= 4; ++k) {
-          const double x = cells_of(r.area_end_m) - k - 1;
-          if (x > 1) st_.grid.at(round_long(x)).approach_code = static_cast<uint8_t>(80 + k);
-        }
-      }
-      if (marker <= 1) {
-        fs_.remove_file(path_);
-        record(kStationTooNearStart, at);
-        return Next::kEnd;
-      }
-      TrackCell& stop = st_.grid.at(round_long(marker));
-      stop.kind = kStationStop;
-      stop.value1 = static_cast<int16_t>(i);
-    }
-
-    if (i > kFirstStationSlot && checked32(int64_t{r.area_start_m} - 350) <
-                                     st_.stations[static_cast<size_t>(i - 1)].area_end_m) {
-      return end_with(kStationGap, pos, at);
-    }
-    ++station_;
-    // At least two slots stay free between the last station and the lowest
-    // board text.
-    if (station_ >= board_limit_) {
-      fs_.remove_file(path_);
-      record(kTableFull, at);
-      return Next::kEnd;
-    }
-    return Next::kGoOn;
-  }
-
-  void end_stage() {
-    fs_.remove_file(path_);
-    // The last values reach cell UB - 3; the top cells only get one when the
-    // fill index already stands there.
-    complete_profile(speed_fill_, [this](TrackCell& cell) { cell.speed_code = speed_byte(); });
-    complete_profile(adhesion_fill_,
-                     [this](TrackCell& cell) { cell.adhesion_code = low8(running_adhesion_); });
-    for (int slot : {kProgressiveTreSlot, kProgressiveDueSlot, kProgressiveUnoSlot}) {
-      const StationRecord& r = st_.stations[static_cast<size_t>(slot)];
-      if (!on_cell_step(r.area_start_m) || !on_cell_step(r.area_end_m)) {
-        st_.error_code = kProgressiveOffStep;
-        // The progressives come from the line description; no item of
-        // this text is to blame.
-        st_.error_origin = SourceOrigin{SourceOrigin::File::kLineDescription, 0, 0, {}};
-        return;
-      }
-    }
-  }
+  void end_stage();
 
   // One cell is written before the index is tested against c, so a line
   // whose cell lies at or behind the fill index still writes one cell with
@@ -338,37 +162,13 @@ class TrainReader {
     return !has_room(ub_, p, room_m);
   }
 
-  Next stop_beyond_grid(int32_t p, const SourceOrigin& at) {
-    st_.error_code = kObjectOutsideGrid;
-    st_.error_position_m = p;
-    st_.error_origin = at;
-    return Next::kStopReading;
-  }
+  RowOutcome stop_beyond_grid(int32_t p, const SourceOrigin& at, std::string_view what,
+                              int32_t room_m = kObjectRoomM);
 
-  Next end_with(int32_t code, int32_t p, const SourceOrigin& at) {
-    fs_.remove_file(path_);
-    st_.error_code = code;
-    st_.error_position_m = p;
-    st_.error_origin = at;
-    return Next::kEnd;
-  }
-
-  void record(int32_t code, const SourceOrigin& at) {
-    st_.error_code = code;
-    st_.error_origin = at;
-  }
-
-  SourceOrigin here() const {
-    return SourceOrigin{SourceOrigin::File::kTrainDescription, in_.last_line(), in_.last_column(),
-                        in_.last_item()};
-  }
-
-  BuildState& st_;
-  FileSystem& fs_;
-  const std::string& path_;
-  ItemStream in_;
   const int32_t ub_;
   const int32_t board_limit_;
+  /// Check mode: where the line description stopped the builder with 15.
+  const std::optional<SourceOrigin> line_stopped_at_;
 
   int32_t speed_fill_ = 0;
   int32_t adhesion_fill_ = 0;
@@ -377,11 +177,401 @@ class TrainReader {
   int32_t station_ = kFirstStationSlot;
 };
 
+constexpr RowBinding<TrainReader> kTrainRows[] = {
+    {RowId::kBrakedWeight, &TrainReader::braked_weight},
+    {RowId::kCoaches, &TrainReader::coaches},
+    {RowId::kSpeedLimit, &TrainReader::speed_limit},
+    {RowId::kAdhesion, &TrainReader::adhesion},
+    {RowId::kClock, &TrainReader::clock},
+    {RowId::kSand, &TrainReader::sand},
+    {RowId::kSignal, &TrainReader::signal},
+    {RowId::kSlowDown, &TrainReader::slow_down},
+    {RowId::kAbbattimento, &TrainReader::abbattimento},
+    {RowId::kStation, &TrainReader::station},
+};
+static_assert(binds_zone_in_order(kTrainRows, Zone::kTrain));
+
+RowOutcome TrainReader::read_rows() {
+  for (;;) {
+    if (in_.at_end()) return RowOutcome::kStopReading;
+    std::string key = in_.read_text();
+    st_.current_item = key;
+    if (in_.at_end()) return RowOutcome::kStopReading;
+    // Separator items are skipped, two at most; a third is taken as a key.
+    for (int skipped = 0; skipped < hyphen_skips(Zone::kTrain) && has(key, "-"); ++skipped) {
+      key = in_.read_text();
+      st_.current_item = key;
+      if (in_.at_end()) return RowOutcome::kStopReading;
+    }
+    key_origin_ = here();
+    const RowOutcome o = dispatch(*this, Zone::kTrain, kTrainRows, key);
+    if (o == RowOutcome::kStopReading || o == RowOutcome::kEnd) return o;
+  }
+}
+
+RowOutcome TrainReader::stop_beyond_grid(int32_t p, const SourceOrigin& at, std::string_view what,
+                                         int32_t room_m) {
+  std::string message;
+  if (p < 0) {
+    message = std::string(what) + " at " + std::to_string(p) +
+              " m lies before the route's start; positions start at 0 m";
+  } else {
+    message = std::string(what) + " at " + std::to_string(p) +
+              " m lies beyond the grid: it needs " + std::to_string(room_m) +
+              " m of grid after it, so the last position is " +
+              std::to_string(cell_start_m(ub_) - room_m) + " m (the route length plus " +
+              std::to_string(kGridMarginM) + " m); move it or lengthen the route";
+  }
+  return stop_reading(Problem{kObjectOutsideGrid, p, at, std::move(message), {}});
+}
+
+RowOutcome TrainReader::speed_limit() {
+  const int32_t p = in_.read_long();
+  const SourceOrigin at = here();
+  const int32_t s = in_.read_long();
+  if (beyond_grid(p, kObjectRoomM)) return stop_beyond_grid(p, at, "the speed limit");
+  const int32_t c = cell_below(p);
+  if (c > 0) {
+    fill_profile(speed_fill_, c, [this](TrackCell& cell) { cell.speed_code = speed_byte(); });
+  }
+  running_speed_ = s;
+  return RowOutcome::kGoOn;
+}
+
+RowOutcome TrainReader::adhesion() {
+  const int32_t p = in_.read_long();
+  const SourceOrigin at = here();
+  const int32_t a = in_.read_long();
+  if (beyond_grid(p, kObjectRoomM)) return stop_beyond_grid(p, at, "the adhesion");
+  const int32_t c = cell_below(p);
+  if (c > 0) {
+    fill_profile(adhesion_fill_, c,
+                 [this](TrackCell& cell) { cell.adhesion_code = low8(running_adhesion_); });
+  }
+  running_adhesion_ = a;
+  return RowOutcome::kGoOn;
+}
+
+RowOutcome TrainReader::signal() {
+  const int32_t p = in_.read_long();
+  const SourceOrigin at = here();
+  int32_t sx = in_.read_long();
+  int32_t s1 = in_.read_long();
+  int32_t s2 = in_.read_long();
+  int32_t s3 = in_.read_long();
+  int32_t rapp = in_.read_long();
+  int32_t dx = in_.read_long();
+  int32_t d1 = in_.read_long();
+  int32_t d2 = in_.read_long();
+  int32_t d3 = in_.read_long();
+  int32_t tempo = in_.read_long();
+  if (beyond_grid(p, kObjectRoomM)) return stop_beyond_grid(p, at, "the signal");
+  WriteReport* report = write_report();
+  const int32_t code = memo_segnale(st_, p, sx, s1, s2, s3, rapp, dx, d1, d2, d3, tempo, report);
+  return after_writer(code, report, p, at, "signal");
+}
+
+RowOutcome TrainReader::slow_down() {
+  const int32_t x = in_.read_long();
+  const SourceOrigin at = here();
+  int32_t v = in_.read_long();
+  int32_t l = in_.read_long();
+  int32_t f_tt = in_.read_long();
+  const int32_t f_ta = in_.read_long();
+  int32_t d_v = in_.read_long();
+  if (beyond_grid(x, kObjectRoomM)) return stop_beyond_grid(x, at, "the slow-down");
+  WriteReport* report = write_report();
+  const int32_t code = memo_rallentamento(st_, x, v, l, f_tt, f_ta, d_v, report);
+  return after_writer(code, report, x, at, "slow-down");
+}
+
+Problem TrainReader::writer_problem(int32_t code, const WriteReport* report, int32_t p,
+                                    const SourceOrigin& at, std::string_view what) const {
+  Problem problem{code, p, at, {}, {}};
+  const int64_t cell = report != nullptr ? report->refused_cell : -1;
+  const std::string object(what);
+  switch (code) {
+    case kSignalCellTaken:
+      problem.message = "the signal's " + cell_text(cell) + " is already taken; move the signal";
+      break;
+    case kWarningCellTaken:
+      problem.message = "the slow-down's warning board would stand in " + cell_text(cell) +
+                        ", 1200 m before its start, which is already taken";
+      break;
+    case kStartCellTaken:
+      problem.message = "the slow-down's start " + cell_text(cell) + " is already taken";
+      break;
+    case kEndCellTaken:
+      problem.message = "the slow-down's end " + cell_text(cell) + " is already taken";
+      break;
+    case kBeforeWarningCellTaken:
+      problem.message = "the cells before the slow-down's warning board are not free (" +
+                        cell_text(cell) + " is taken); the slow-down and its board stay written";
+      break;
+    case kObjectOutsideGrid:
+      if (object == "signal") {
+        problem.message =
+            "a signal needs at least 325 m before it: its approach cells reach 400 m back, and "
+            "this one stands at " +
+            std::to_string(p) + " m";
+      } else {
+        problem.message = "the " + object + "'s cells leave the grid at " + cell_text(cell) +
+                          "; move it or change its length";
+      }
+      return problem;
+    default:
+      problem.message = "the " + object + " cannot be placed";
+      return problem;
+  }
+  if (cell >= 0) problem.notes = holder_note(cell);
+  return problem;
+}
+
+// A code left standing by the line description (15) ends the read here too,
+// at the first signal or slow-down, with that line's position.
+RowOutcome TrainReader::after_writer(int32_t code, const WriteReport* report, int32_t p,
+                                     const SourceOrigin& at, std::string_view what) {
+  if (report != nullptr) took_all(*report);
+  if (code != 0) return end_with(writer_problem(code, report, p, at, what));
+  if (check_ == nullptr) {
+    if (st_.error_code <= 0) return RowOutcome::kGoOn;
+    delete_text();
+    st_.error_position_m = p;
+    st_.error_origin = at;
+    return RowOutcome::kEnd;
+  }
+  // Check mode: the builder's own reading of this text may have ended
+  // earlier already; only where it still reads does the quirk apply.
+  if (!line_stopped_at_ || builder_stop_) return RowOutcome::kGoOn;
+  return end_with(Problem{kObjectOutsideGrid,
+                          p,
+                          at,
+                          "the builder stops reading the train description at this " +
+                              std::string(what) +
+                              " (placed) with code 15 and its position, "
+                              "because the line description stopped on code 15",
+                          {DiagnosticNote{*line_stopped_at_, "the line description's code 15"}},
+                          "stopped-by-earlier-code"});
+}
+
+RowOutcome TrainReader::abbattimento() {
+  const int32_t p = in_.read_long();
+  const SourceOrigin at = here();
+  const int32_t v = in_.read_long();
+  if (beyond_grid(p, kObjectRoomM)) return stop_beyond_grid(p, at, "the abbattimento point");
+  // Unlike signals the point takes the cell below, without + 1, so a
+  // position below -25 m would address a cell before the grid.
+  const int32_t c = cell_below(p);
+  if (c < 0) return stop_beyond_grid(p, at, "the abbattimento point");
+  if (!st_.grid.is_free(c)) {
+    return end_with(Problem{kPointCellTaken, p, at,
+                            "the abbattimento point's " + cell_text(c) + " is already taken",
+                            holder_note(c)});
+  }
+  TrackCell& cell = st_.grid.at(c);
+  if (v > 0) {
+    cell.kind = kPointWithSpeed;
+    cell.value1 = low16(v);
+  } else {
+    cell.kind = kPointWithoutSpeed;
+  }
+  took(c);
+  return RowOutcome::kGoOn;
+}
+
+RowOutcome TrainReader::station() {
+  const int32_t i = station_;
+  if (check_ != nullptr && i > kFirstStationSlot && i >= board_limit_) {
+    // Only check mode reads on past a full table; nothing more is stored.
+    return end_with(Problem{kTableFull,
+                            std::nullopt,
+                            key_origin_,
+                            "the station table is full: at most " +
+                                std::to_string(board_limit_ - kFirstStationSlot) +
+                                " stations beside the text boards",
+                            {}});
+  }
+  StationRecord& r = st_.stations[static_cast<size_t>(i)];
+  // The position stays in the slot whatever happens next.
+  r.position_m = in_.read_long();
+  const int32_t pos = r.position_m;
+  const SourceOrigin at = here();
+  if (beyond_grid(pos, kStationRoomM)) {
+    return stop_beyond_grid(pos, at, "the station", kStationRoomM);
+  }
+  if (!on_cell_step(pos)) {
+    const int32_t below = pos - pos % kCellLengthM;
+    return end_with(
+        Problem{kStationOffStep,
+                pos,
+                at,
+                "the station position " + std::to_string(pos) + " m is not a multiple of " +
+                    std::to_string(kCellLengthM) + " m; use " + std::to_string(below) + " or " +
+                    std::to_string(pos < 0 ? below - kCellLengthM : below + kCellLengthM),
+                {}});
+  }
+
+  r.station_kind = in_.read_byte();
+  const int32_t length = in_.read_long();
+  if (length % kStationLengthStepM != 0) {
+    return end_with(Problem{kStationLengthOffStep,
+                            pos,
+                            here(),
+                            "the station length " + std::to_string(length) +
+                                " m is not a multiple of " + std::to_string(kStationLengthStepM) +
+                                " m",
+                            {}});
+  }
+  read_station_values(r);
+  lay_out_area(r, length, i == kFirstStationSlot);
+
+  if (r.station_kind < kFirstKindWithoutCells) {
+    const RowOutcome o = mark_station(r, i, at);
+    if (o != RowOutcome::kGoOn) return o;
+  }
+
+  const StationRecord& previous = st_.stations[static_cast<size_t>(i - 1)];
+  if (i > kFirstStationSlot &&
+      checked32(int64_t{r.area_start_m} - kStationGapM) < previous.area_end_m) {
+    return end_with(Problem{kStationGap,
+                            pos,
+                            at,
+                            "this station's area starts at " + std::to_string(r.area_start_m) +
+                                " m, less than " + std::to_string(kStationGapM) +
+                                " m after the previous station's area ends (" +
+                                std::to_string(previous.area_end_m) + " m)",
+                            {}});
+  }
+  ++station_;
+  // At least two slots stay free between the last station and the lowest
+  // board text.
+  if (station_ >= board_limit_) {
+    return end_with(Problem{kTableFull,
+                            std::nullopt,
+                            at,
+                            "the station table is full: at most " +
+                                std::to_string(board_limit_ - 1 - kFirstStationSlot) +
+                                " stations beside the text boards; this one is the last stored",
+                            {}});
+  }
+  return RowOutcome::kGoOn;
+}
+
+void TrainReader::read_station_values(StationRecord& r) {
+  r.flag_a = in_.read_byte();
+  r.long_flag = in_.read_byte();
+  r.end_extension = in_.read_byte();
+  r.group_a1 = in_.read_integer();
+  r.group_a2 = in_.read_integer();
+  r.group_a3 = in_.read_byte();
+  r.group_b1 = in_.read_integer();
+  r.group_b2 = in_.read_integer();
+  r.group_b3 = in_.read_integer();
+  r.stop_value = in_.read_byte();
+  const int64_t hours = in_.read_long();
+  const int64_t minutes = in_.read_long();
+  const int64_t seconds = in_.read_long();
+  r.time_s =
+      checked32(checked32(checked32(checked32(hours * 60) + minutes) * int64_t{60}) + seconds);
+  r.name = in_.read_text();
+}
+
+void TrainReader::lay_out_area(StationRecord& r, int32_t length, bool first_station) {
+  const int32_t pos = r.position_m;
+  const uint8_t kind = r.station_kind;
+  if (kind == kShortEndKindLow || kind == kShortEndKindHigh) {
+    r.area_end_m = checked32(int64_t{pos} + kShortEndM);
+    r.area_start_m = checked32(int64_t{pos} - length);
+    r.end_extension = 0;
+  } else if (kind == kBothWaysKindLow || kind == kBothWaysKindHigh) {
+    r.area_start_m = checked32(int64_t{pos} - length);
+    r.area_end_m = checked32(int64_t{pos} + length);
+    r.end_extension = 0;
+  } else {
+    const double extension = r.end_extension != 0 ? kEndExtensionM : 0.0;
+    r.area_start_m = round_long(pos - length / 2.0);
+    r.area_end_m = round_long(length / 2.0 + pos + extension);
+  }
+  if (length < kLongStationM) r.long_flag = 0;
+  // After the area: the first station's area has already used its end
+  // extension.
+  if (first_station) {
+    r.long_flag = 0;
+    r.end_extension = 0;
+  }
+}
+
+RowOutcome TrainReader::mark_station(StationRecord& r, int32_t slot, const SourceOrigin& at) {
+  const double marker = cells_of(r.area_end_m) - 1;
+  // The 800 m room covers the usual station; an area that reaches further
+  // (kinds 7 and 8 take their whole length past the position) is refused
+  // before any of its cells is touched. The approach cells lie below the
+  // marker, so the marker decides.
+  if (marker > kLowestStopCell && round_long(marker) > ub_) {
+    return stop_reading(Problem{kObjectOutsideGrid,
+                                r.position_m,
+                                at,
+                                "the station's area ends at " + std::to_string(r.area_end_m) +
+                                    " m, past the grid's last cell; shorten it or lengthen the "
+                                    "route",
+                                {}});
+  }
+  const bool short_end = r.station_kind == kShortEndKindLow || r.station_kind == kShortEndKindHigh;
+  if (!short_end) {
+    for (int k = 1; k <= kStationApproachCells; ++k) {
+      const double x = cells_of(r.area_end_m) - k - 1;
+      if (x > kLowestStopCell) {
+        st_.grid.at(round_long(x)).approach_code = static_cast<uint8_t>(kStationApproachBase + k);
+      }
+    }
+  }
+  if (marker <= kLowestStopCell) {
+    return end_with(Problem{kStationTooNearStart,
+                            std::nullopt,
+                            at,
+                            "the station's area ends at " + std::to_string(r.area_end_m) +
+                                " m: its stop marker would fall into cell 0 or 1; the area "
+                                "must end beyond 100 m",
+                            {}});
+  }
+  const int32_t stop_cell = round_long(marker);
+  TrackCell& stop = st_.grid.at(stop_cell);
+  stop.kind = kStationStop;
+  stop.value1 = static_cast<int16_t>(slot);
+  took(stop_cell);
+  return RowOutcome::kGoOn;
+}
+
+void TrainReader::end_stage() {
+  delete_text();
+  // The last values reach cell UB - 3; the top cells only get one when the
+  // fill index already stands there.
+  complete_profile(speed_fill_, [this](TrackCell& cell) { cell.speed_code = speed_byte(); });
+  complete_profile(adhesion_fill_,
+                   [this](TrackCell& cell) { cell.adhesion_code = low8(running_adhesion_); });
+  for (int k = 0; k < 3; ++k) {
+    const StationRecord& r = fixed_slots(st_.stations).progressive(k);
+    if (!on_cell_step(r.area_start_m) || !on_cell_step(r.area_end_m)) {
+      // The progressives come from the line description; no item of this
+      // text is to blame.
+      record(Problem{kProgressiveOffStep,
+                     std::nullopt,
+                     SourceOrigin{SourceOrigin::File::kLineDescription, 0, 0, {}},
+                     "a kilometric progressive's start or end (" + std::to_string(r.area_start_m) +
+                         ", " + std::to_string(r.area_end_m) + ") is not a multiple of " +
+                         std::to_string(kCellLengthM) + " m",
+                     {}});
+      return;
+    }
+  }
+}
+
 }  // namespace
 
 void read_train_description(BuildState& st, FileSystem& fs, const std::string& path,
-                            int32_t board_limit) {
-  TrainReader(st, fs, path, board_limit).run();
+                            int32_t board_limit, CheckContext* check,
+                            std::optional<SourceOrigin> line_stopped_at) {
+  TrainReader(st, fs, path, board_limit, check, std::move(line_stopped_at)).run();
 }
 
 }  // namespace scenario

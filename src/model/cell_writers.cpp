@@ -34,9 +34,21 @@ bool all_inside(const CellGrid& grid, std::initializer_list<int64_t> cells) {
 /// The occupancy test of one cell: 0 when free, `taken_code` when something
 /// stands in it, 15 when the cell lies outside the grid and so cannot hold
 /// the object at all.
-int32_t occupancy(const CellGrid& grid, int64_t cell, int32_t taken_code) {
-  if (!grid.contains(cell)) return kObjectOutsideGrid;
-  return grid.is_free(cell) ? 0 : taken_code;
+int32_t occupancy(const CellGrid& grid, int64_t cell, int32_t taken_code, WriteReport* report) {
+  const int32_t code =
+      !grid.contains(cell) ? kObjectOutsideGrid : (grid.is_free(cell) ? 0 : taken_code);
+  if (code != 0 && report != nullptr) report->refused_cell = cell;
+  return code;
+}
+
+/// Refuses with `code` at `cell`.
+int32_t refuse(int32_t code, int64_t cell, WriteReport* report) {
+  if (report != nullptr) report->refused_cell = cell;
+  return code;
+}
+
+void note_taken(WriteReport* report, int64_t cell) {
+  if (report != nullptr) report->taken.push_back(cell);
 }
 
 }  // namespace
@@ -79,9 +91,9 @@ int32_t memo_montagna(BuildState& st, int32_t& inizio, int32_t& fine, int32_t& t
 
 int32_t memo_indicatori_v_max(BuildState& st, int32_t posizione, int32_t& vas, int32_t& vbs,
                               int32_t& vcs, int32_t& strisces, int32_t& vad, int32_t& vbd,
-                              int32_t& vcd, int32_t& strisced) {
+                              int32_t& vcd, int32_t& strisced, WriteReport* report) {
   const int32_t i = point_cell(posizione);
-  if (const int32_t code = occupancy(st.grid, i, kSpeedBoardCellTaken)) return code;
+  if (const int32_t code = occupancy(st.grid, i, kSpeedBoardCellTaken, report)) return code;
   // All values are formed before the cell is touched: a value that does not
   // fit 16 bits throws, and must not leave a half-written board behind.
   // The speed times 20 is exact in a double; the division is a real one.
@@ -99,20 +111,24 @@ int32_t memo_indicatori_v_max(BuildState& st, int32_t posizione, int32_t& vas, i
   cell.value2 = v2;
   cell.value3 = v3;
   cell.value4 = v4;
+  note_taken(report, i);
   return 0;
 }
 
 int32_t memo_segnale(BuildState& st, int32_t posizione, int32_t& sx, int32_t& s1, int32_t& s2,
                      int32_t& s3, int32_t& rapp, int32_t& dx, int32_t& d1, int32_t& d2, int32_t& d3,
-                     int32_t& tempo) {
+                     int32_t& tempo, WriteReport* report) {
   const int32_t i = point_cell(posizione);
-  if (const int32_t code = occupancy(st.grid, i, kSignalCellTaken)) return code;
+  if (const int32_t code = occupancy(st.grid, i, kSignalCellTaken, report)) return code;
   // The approach codes reach eight cells back, so a signal on a free cell
   // below 325 m has no room for them and is refused whole.
-  if (!st.grid.contains(static_cast<int64_t>(i) - kApproachReach)) return kObjectOutsideGrid;
+  if (!st.grid.contains(static_cast<int64_t>(i) - kApproachReach)) {
+    return refuse(kObjectOutsideGrid, static_cast<int64_t>(i) - kApproachReach, report);
+  }
 
   TrackCell& cell = st.grid.at(i);
   cell.kind = kSignal;
+  note_taken(report, i);
   const int64_t side = static_cast<int64_t>(sx) * 3 + dx;
   cell.value4 = low16(static_cast<int64_t>(rapp) * 10 + side);
   cell.value1 = low16(static_cast<int64_t>(s1) * 10 + d1);
@@ -131,7 +147,7 @@ int32_t memo_segnale(BuildState& st, int32_t posizione, int32_t& sx, int32_t& s1
 }
 
 int32_t memo_rallentamento(BuildState& st, int32_t x, int32_t& v, int32_t& l, int32_t& f_tt,
-                           int32_t f_ta, int32_t& d_v) {
+                           int32_t f_ta, int32_t& d_v, WriteReport* report) {
   const double warning_m = static_cast<double>(x) - kWarningDistanceM;
   const int32_t w = point_cell(warning_m);
   const int32_t s = point_cell(x);
@@ -145,14 +161,14 @@ int32_t memo_rallentamento(BuildState& st, int32_t x, int32_t& v, int32_t& l, in
 
   const int64_t p64 = p;
   if (has_warning) {
-    if (const int32_t code = occupancy(st.grid, w, kWarningCellTaken)) return code;
+    if (const int32_t code = occupancy(st.grid, w, kWarningCellTaken, report)) return code;
   }
-  if (const int32_t code = occupancy(st.grid, s, kStartCellTaken)) return code;
-  if (const int32_t code = occupancy(st.grid, e, kEndCellTaken)) return code;
+  if (const int32_t code = occupancy(st.grid, s, kStartCellTaken, report)) return code;
+  if (const int32_t code = occupancy(st.grid, e, kEndCellTaken, report)) return code;
   // Above 1500 m the base lies at cell 6 or higher, so these cells are
   // inside whenever the warning cell is; the test keeps that an invariant.
   if (f_ta != 0 && !all_inside(st.grid, {p64, p64 - (kBeforeWarningCells - 1)})) {
-    return kObjectOutsideGrid;
+    return refuse(kObjectOutsideGrid, p64 - (kBeforeWarningCells - 1), report);
   }
 
   // The order matters when cells coincide: an end that falls into the start
@@ -169,6 +185,10 @@ int32_t memo_rallentamento(BuildState& st, int32_t x, int32_t& v, int32_t& l, in
     if (d_v != 0) warning.value2 = low16(d_v);
     warning.value1 = low16(v);
   }
+  // The start first: it is the cell the slow-down is known by.
+  note_taken(report, s);
+  if (has_warning) note_taken(report, w);
+  if (e != s) note_taken(report, e);
   start.value1 = low16(v);
   end.value1 = low16(v);
   start.value3 = low16(f_tt);
@@ -177,11 +197,12 @@ int32_t memo_rallentamento(BuildState& st, int32_t x, int32_t& v, int32_t& l, in
   if (f_ta == 0) return 0;
   for (int j = 0; j < kBeforeWarningCells; ++j) {
     // The board and the slow-down itself stay written.
-    if (!st.grid.is_free(p64 - j)) return kBeforeWarningCellTaken;
+    if (!st.grid.is_free(p64 - j)) return refuse(kBeforeWarningCellTaken, p64 - j, report);
   }
   for (int j = 0; j < kBeforeWarningCells; ++j) {
     TrackCell& cell = st.grid.at(p64 - j);
     cell.kind = kBeforeWarning;
+    note_taken(report, p64 - j);
     cell.value1 = static_cast<int16_t>(j + 1);
     if (d_v != 0) cell.value2 = static_cast<int16_t>(j + 1);
   }

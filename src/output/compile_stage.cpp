@@ -22,7 +22,7 @@ CompileResult memorizza_percorso(BuildState& st, FileSystem& fs, const ScenarioF
   // it) there is nothing to finish, seal or write; the code stays recorded.
   if (!st.grid.exists()) return result;
 
-  finishing_pass(st);
+  finishing_pass(st, check);
   result.fatal_code = seal(st);
   if (result.fatal_code != 0) return result;
 

@@ -4,6 +4,7 @@
 #include <initializer_list>
 #include <vector>
 
+#include "compiler/reader_support.h"
 #include "model/cell_geometry.h"
 #include "model/error_code.h"
 
@@ -25,7 +26,7 @@ constexpr int kSignalSearchAfterEnd = 12;
 
 class Pass {
  public:
-  explicit Pass(BuildState& st) : st_(st), grid_(st.grid) {}
+  Pass(BuildState& st, CheckContext* check) : st_(st), grid_(st.grid), check_(check) {}
 
   void run() {
     const int64_t last = grid_.grid_last_index();
@@ -61,10 +62,42 @@ class Pass {
     cell.value1 = static_cast<int16_t>(minimo(kDerivedPointSpeed, cell.value1));
   }
 
-  void record(int32_t code, int64_t cell_index) {
+  /// `object_cell` holds the signal or slow-down start the code is about.
+  void record(int32_t code, int64_t cell_index, int64_t object_cell) {
     // A later error replaces an earlier one; the pass carries on.
     st_.error_code = code;
     st_.error_position_m = static_cast<int32_t>(cell_start_m(cell_index));
+    if (check_ != nullptr && check_->sink != nullptr) report(code, cell_index, object_cell);
+  }
+
+  void report(int32_t code, int64_t cell_index, int64_t object_cell) {
+    Problem p{code,
+              st_.error_position_m,
+              SourceOrigin{SourceOrigin::File::kTrainDescription, 0, 0, {}},
+              {},
+              {}};
+    const auto holder = check_->holders.find(object_cell);
+    if (holder != check_->holders.end()) p.at = holder->second.at;
+    const std::string where =
+        "cell " + std::to_string(cell_index) + " (" + std::to_string(st_.error_position_m) + " m)";
+    switch (code) {
+      case kNoRoomBesideSignal:
+        p.message = "no free cell for the abbattimento point just before this signal (" + where +
+                    "), which stands within 1000 m before a slow-down's warning board; free "
+                    "one of the two cells before it";
+        break;
+      case kNoRoomBeforeSlowDown:
+        p.message = "no free cell for an abbattimento point before this slow-down's start (" +
+                    where + "); free a cell 250 to 350, 550 to 650 or 900 to 1000 m before it";
+        break;
+      default:
+        p.message =
+            "no free cell for an abbattimento point inside this slow-down or before the "
+            "first signal after it (" +
+            where + "); free the cells there";
+        break;
+    }
+    check_->sink->report(diagnostic_for(std::move(p), rule_for_code(code)));
   }
 
   /// Every signal in the 20 cells before a warning board gets a point just
@@ -80,7 +113,7 @@ class Pass {
       } else if (kind_is(c - 2, kPointWithSpeed)) {
         lower_to_derived_speed(c - 2);
       } else {
-        record(kNoRoomBesideSignal, c);
+        record(kNoRoomBesideSignal, c, c);
       }
     }
   }
@@ -91,7 +124,7 @@ class Pass {
     for (int d : distances) {
       if (place_if_free(start - d)) return;
     }
-    record(kNoRoomBeforeSlowDown, start);
+    record(kNoRoomBeforeSlowDown, start, start);
   }
 
   void slow_down(int64_t start) {
@@ -100,7 +133,7 @@ class Pass {
     if (start > 20) point_before_start(start, {18, 19, 20});
     const bool inner_points = grid_.at(start).value1 < kNoInnerPointsSpeed;
     const int64_t end = walk_to_end(start, inner_points);
-    point_before_signal_after(end);
+    point_before_signal_after(end, start);
   }
 
   /// For every cell, where a walk that places no more points stops: the
@@ -142,7 +175,7 @@ class Pass {
         } else if (place_if_free(j + 1)) {
           n = -1;
         } else {
-          record(kNoRoomInsideSlowDown, j);
+          record(kNoRoomInsideSlowDown, j, start);
           walk_blocked = true;
         }
       }
@@ -152,17 +185,18 @@ class Pass {
 
   /// The first signal within 12 cells from the end `end` gets a point just
   /// before it; cells beyond the grid are not searched.
-  void point_before_signal_after(int64_t end) {
+  void point_before_signal_after(int64_t end, int64_t start) {
     for (int64_t s = end; s <= end + kSignalSearchAfterEnd && grid_.contains(s); ++s) {
       if (!kind_is(s, kSignal)) continue;
       if (s - 1 > 0 && !place_if_free(s - 1) && !place_if_free(s - 2))
-        record(kNoRoomInsideSlowDown, end);
+        record(kNoRoomInsideSlowDown, end, start);
       return;
     }
   }
 
   BuildState& st_;
   CellGrid& grid_;
+  CheckContext* const check_;
   std::vector<int32_t> walk_stop_;
 };
 
@@ -170,9 +204,9 @@ class Pass {
 
 int32_t minimo(int32_t x, int32_t y) { return x > y ? y : x; }
 
-void finishing_pass(BuildState& st) {
+void finishing_pass(BuildState& st, CheckContext* check) {
   if (!st.grid.exists()) return;
-  Pass(st).run();
+  Pass(st, check).run();
 }
 
 }  // namespace scenario

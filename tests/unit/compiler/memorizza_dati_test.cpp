@@ -38,6 +38,15 @@ TEST(MemorizzaDati, ReadFailuresEndWithCode25AndConsumeBothTexts) {
       {"speed beyond a byte", kGoodLine, "[generale]\r\nvelocita, 0, 5000\r\n[fine]\r\n",
        SourceOrigin::File::kTrainDescription, 0, 0},
       {"missing train text", kGoodLine, nullptr, SourceOrigin::File::kTrainDescription, 0, 0},
+      // A row short of its last value: the stream notices at the next row's
+      // key, but the row at fault is the one before, at its line's end.
+      {"signal row short of one value", kGoodLine,
+       "[generale]\r\nsegnale, 30300, 2, 4, 1, 0, 0, 0, 0, 0, 0\r\nvelocita, 0, 100\r\n",
+       SourceOrigin::File::kTrainDescription, 2, 42},
+      // Separated by tabs alone, the values and the key are one item: the
+      // row is short of all its values.
+      {"values separated by tabs", kGoodLine, "[generale]\r\nvelocita\t0\t100\r\nsabbia, 1\r\n",
+       SourceOrigin::File::kTrainDescription, 2, 15},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);

@@ -1,0 +1,170 @@
+#include "compiler/reader_support.h"
+
+#include <string>
+
+#include "model/cell_geometry.h"
+#include "model/error_code.h"
+
+namespace scenario {
+
+std::string_view rule_for_code(int32_t code) {
+  switch (code) {
+    case kRouteLengthRefused:
+      return "route-length";
+    case kProgressiveOffStep:
+    case kRepetitionFirstNotOnGrid:
+    case kRepetitionSecondNotOnGrid:
+    case kStationOffStep:
+    case kStationLengthOffStep:
+      return "off-step";
+    case kRepetitionWithoutCodeCount:
+      return "repetition-codes";
+    case kTextBoardCellTaken:
+    case kPointCellTaken:
+    case kSignalCellTaken:
+    case kWarningCellTaken:
+    case kStartCellTaken:
+    case kEndCellTaken:
+    case kBeforeWarningCellTaken:
+    case kSpeedBoardCellTaken:
+      return "cell-taken";
+    case kObjectOutsideGrid:
+      return "outside-grid";
+    case kTableFull:
+    case kTooManyMontagna:
+      return "table-full";
+    case kNoRoomBesideSignal:
+    case kNoRoomBeforeSlowDown:
+    case kNoRoomInsideSlowDown:
+      return "no-room-for-point";
+    case kStationGap:
+      return "station-gap";
+    case kStationTooNearStart:
+      return "station-too-near-start";
+    case kReadFailure:
+      return "read-failure";
+    case kFileNotFound:
+      return "no-line-description";
+    case kNoGeneralSection:
+      return "no-general-section";
+    case kBadCurve:
+      return "bad-curve";
+    default:
+      return "read-failure";
+  }
+}
+
+void DescriptionReader::record(Problem p, RowOutcome how) {
+  st_.error_code = p.code;
+  if (p.position_m) st_.error_position_m = *p.position_m;
+  st_.error_origin = p.at;
+  if (check_ == nullptr) return;
+  if (how != RowOutcome::kGoOn && !builder_stop_) {
+    builder_stop_ = BuilderStop{how, p.at};
+    std::string note;
+    if (file_ == SourceOrigin::File::kTrainDescription) {
+      note = "the builder stops reading the train description at this row";
+    } else if (how == RowOutcome::kStopReading) {
+      note =
+          "the builder stops reading the line description at this row; it still reads the train "
+          "description, but only up to its first \"segnale\" or \"rallentamento\" row";
+    } else {
+      note = "the builder stops at this row and skips the train description entirely";
+    }
+    p.notes.push_back(DiagnosticNote{p.at, std::move(note)});
+  }
+  if (check_->sink == nullptr) return;
+  const std::string_view rule = p.rule.empty() ? rule_for_code(p.code) : p.rule;
+  check_->sink->report(diagnostic_for(std::move(p), rule));
+}
+
+Diagnostic diagnostic_for(Problem p, std::string_view rule) {
+  Diagnostic d;
+  d.severity = Severity::kError;
+  d.rule = std::string(rule);
+  d.code = p.code;
+  d.position_m = p.position_m;
+  d.at = p.at;
+  if (p.at.line > 0 && p.at.column > 0) {
+    d.end_column = p.at.column + static_cast<int>(p.at.item.size());
+  }
+  d.message = "code " + std::to_string(p.code) + ": " + p.message;
+  d.notes = std::move(p.notes);
+  return d;
+}
+
+std::string DescriptionReader::cell_text(int64_t cell) {
+  return "cell " + std::to_string(cell) + " (" + std::to_string(cell_start_m(cell)) + " m)";
+}
+
+void DescriptionReader::took(int64_t cell) {
+  if (row_cell_ < 0) row_cell_ = cell;
+  if (check_ != nullptr) check_->holders[cell] = CheckContext::Holder{row_id_, key_origin_};
+}
+
+std::vector<DiagnosticNote> DescriptionReader::holder_note(int64_t cell) const {
+  if (check_ == nullptr) return {};
+  const auto h = check_->holders.find(cell);
+  if (h == check_->holders.end()) return {};
+  return {DiagnosticNote{h->second.at, cell_text(cell) + " is held by the \"" +
+                                           std::string(row_kind(h->second.kind).key) +
+                                           "\" row here"}};
+}
+
+void DescriptionReader::begin_row(const RowKind& kind) {
+  row_id_ = kind.id;
+  row_items_.clear();
+  row_cell_ = -1;
+  if (check_ != nullptr) in_.record_items(&row_items_);
+}
+
+void DescriptionReader::end_row() { in_.record_items(nullptr); }
+
+RowOutcome DescriptionReader::after_row(const RowKind& kind, RowOutcome o) {
+  if (check_ == nullptr) return o;
+  if (check_->rows != nullptr) {
+    check_->rows->push_back(LoggedRow{kind.id, key_origin_, row_items_, row_cell_});
+  }
+  if (o == RowOutcome::kGoOn) return o;
+  // A row that stopped before its last value leaves the rest of its line
+  // unread: the next row starts on the next line.
+  if (row_items_.size() < kind.values.size()) in_.skip_to_line(in_.last_line() + 1);
+  return RowOutcome::kNextRow;
+}
+
+SourceOrigin DescriptionReader::anchor_at_row(const RunFailure& failure) const {
+  SourceOrigin at = key_origin_;
+  if (failure.line() == key_origin_.line) {
+    at.column = failure.column();
+    at.item = failure.item();
+  } else if (failure.line() > key_origin_.line) {
+    // The row ended before its values did: the stream noticed on a later
+    // line, but the row is what is short.
+    at.column = static_cast<int>(in_.line_text(key_origin_.line).size()) + 1;
+    at.item.clear();
+  }
+  return at;
+}
+
+void DescriptionReader::report_read_failure(const RunFailure& failure, const SourceOrigin& at) {
+  std::string detail = failure.what();
+  // The stream's own text starts with its place, which the diagnostic
+  // carries already.
+  if (const size_t colon = detail.find(": ");
+      detail.rfind("line ", 0) == 0 && colon != std::string::npos) {
+    detail = detail.substr(colon + 2);
+  }
+  std::string message;
+  if (failure.line() > key_origin_.line) {
+    message = "the row ends before all its values: " + detail +
+              " on a later line; give the row every value its key takes, on one line";
+  } else if (failure.line() == 0) {
+    message = "a value of this row is out of range once converted (" + detail + ")";
+  } else {
+    message = "a value of this row cannot be read: " + detail +
+              "; values are whole numbers without a decimal point, within their type's range";
+  }
+  record(Problem{kReadFailure, std::nullopt, at, std::move(message), {}}, RowOutcome::kEnd);
+}
+
+}  // namespace scenario
