@@ -51,6 +51,9 @@ constexpr CheckRule kRules[] = {
      "the builder stops reading the train description here because of an earlier code 15 in "
      "the line description",
      "the first signal after a gradient row beyond the grid"},
+    {"no-line-description", Severity::kError,
+     "the line description is missing: nothing can be compiled (code 101)",
+     "a train description without its line description"},
 };
 
 }  // namespace

@@ -74,6 +74,12 @@ void DescriptionReader::record(Problem p, RowOutcome how) {
     p.notes.push_back(DiagnosticNote{p.at, std::move(note)});
   }
   if (check_->sink == nullptr) return;
+  // A diagnostic points at the row's key item; a value on a later line of
+  // the row, and an item that failed to read, keep their own place.
+  if (p.code != kReadFailure && p.at.file == file_ && p.at.line == key_origin_.line &&
+      p.at.line > 0) {
+    p.at = key_origin_;
+  }
   const std::string_view rule = p.rule.empty() ? rule_for_code(p.code) : p.rule;
   check_->sink->report(diagnostic_for(std::move(p), rule));
 }
