@@ -172,14 +172,50 @@ TEST(CheckMode, TakenCellNamesTheObjectThatHoldsIt) {
           true);
   ASSERT_EQ(out.diagnostics.items.size(), 1u);
   const Diagnostic& d = out.diagnostics.items[0];
-  EXPECT_EQ(d.message, "code 16: the signal's cell 21 (1050 m) is already taken; move the signal");
+  EXPECT_EQ(d.message, "code 16: the signal's cell 21 (1000 m) is already taken; move the signal");
   ASSERT_GE(d.notes.size(), 1u);
   EXPECT_EQ(d.notes[0].at.file, File::kTrainDescription);
   EXPECT_EQ(d.notes[0].at.line, 2);
-  EXPECT_EQ(d.notes[0].message, "cell 21 (1050 m) is held by the \"abbattimento\" row here");
+  EXPECT_EQ(d.notes[0].message,
+            "cell 21 holds the abbattimento point of this \"abbattimento\" row");
   // The builder would stop here: said once, on the first code.
   ASSERT_EQ(d.notes.size(), 2u);
   EXPECT_EQ(d.notes[1].at.line, 3);
+}
+
+// Where the builder stops is told once per text, on its first code; a line
+// code that makes it skip the train description says so, and the train
+// description's own codes then carry no such note.
+TEST(CheckMode, FirstCodeTellsWhereTheBuilderStops) {
+  struct Row {
+    const char* what;
+    std::string line;
+    const char* line_note;
+  };
+  const Row rows[] = {
+      {"text board on a taken cell",
+       line_text(kRoute,
+                 "indicatori_vmax, 1000, 1, 1, 1, 0, , , , 0\r\n"
+                 "cartello_indicatore, 1010, X\r\n"),
+       "the builder stops at this row and skips the train description entirely"},
+      {"no route length", line_text("sfondo uno, 1\r\n", ""),
+       "the builder stops at this row and skips the train description entirely"},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.what);
+    Outcome out;
+    compile(out, r.line,
+            "[generale]\r\nabbattimento, 2050, 0\r\nsegnale, 2000" + kSignal + "\r\n[fine]\r\n",
+            true);
+    ASSERT_EQ(out.diagnostics.items.size(), 2u);
+    const Diagnostic& line = out.diagnostics.items[0];
+    EXPECT_EQ(line.at.file, File::kLineDescription);
+    ASSERT_FALSE(line.notes.empty());
+    EXPECT_EQ(line.notes.back().message, r.line_note);
+    const Diagnostic& train = out.diagnostics.items[1];
+    EXPECT_EQ(train.code, 16);
+    EXPECT_EQ(train.notes.size(), 1u);  // the holder only
+  }
 }
 
 TEST(CheckMode, LogsEveryInterpretedRowWithItsItemsAndCell) {
