@@ -13,13 +13,15 @@ constexpr CheckRule kRules[] = {
      "the general section has no route length row: nothing can be placed (code 25)",
      "[generale] without \"lunghezza percorso\""},
     {"no-general-section", Severity::kError,
-     "the line description has no \"[generale]\" item (code 102)", "a text that starts with [curve]"},
+     "the line description has no \"[generale]\" item (code 102)",
+     "a text that starts with [curve]"},
     {"off-step", Severity::kError,
      "a position or length that must be a multiple of 50 (100 for a station length) is not "
      "(codes 2, 3, 4, 8, 9)",
      "stazione, 1025, ..."},
     {"repetition-codes", Severity::kError,
-     "the signal repetition key holds neither \"4\" nor \"9\" (code 5)", "ripetizione segnali, 1000, 5000"},
+     "the signal repetition key holds neither \"4\" nor \"9\" (code 5)",
+     "ripetizione segnali, 1000, 5000"},
     {"cell-taken", Severity::kError,
      "the object's cell already holds another object (codes 6, 7, 16 to 21)",
      "a signal at 250 m beside a speed board at 250 m"},
@@ -44,13 +46,17 @@ constexpr CheckRule kRules[] = {
      "by the end of the text, an unterminated quote (code 25)",
      "velocita, 12.5, 80"},
     {"reserved-slot", Severity::kError,
-     "an object in cell 1, whose values are reserved: the builder stops with " "\" Errore n. 1250\""
+     "an object in cell 1, whose values are reserved: the builder stops with "
+     "\" Errore n. 1250\""
      " or 1251",
      "indicatori_vmax, 0, 75, ..."},
     {"stopped-by-earlier-code", Severity::kError,
      "the builder stops reading the train description here because of an earlier code 15 in "
      "the line description",
      "the first signal after a gradient row beyond the grid"},
+    {"no-line-description", Severity::kError,
+     "the line description is missing: nothing can be compiled (code 101)",
+     "a train description without its line description"},
 };
 
 }  // namespace

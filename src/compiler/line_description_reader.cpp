@@ -425,8 +425,8 @@ RowOutcome LineDescriptionReader::speed_boards() {
   Problem p{code, posizione, at, {}, {}};
   const int64_t cell = point_cell(posizione);
   if (code == kSpeedBoardCellTaken) {
-    p.message =
-        "the speed boards' " + cell_text(cell) + " is already taken; move them to a free cell";
+    p.message = "the speed boards' " + cell_text(cell, posizione) +
+                " is already taken; move them to a free cell";
     p.notes = holder_note(cell);
   } else {
     p.message = "the speed boards at " + std::to_string(posizione) + " m have no cell in the grid";
@@ -444,7 +444,7 @@ RowOutcome LineDescriptionReader::text_board() {
   if (!st_.grid.is_free(c)) {
     return end_with(
         Problem{kTextBoardCellTaken, p, at,
-                "the text board's " + cell_text(c) + " is already taken; move it to a free cell",
+                "the text board's " + cell_text(c, p) + " is already taken; move it to a free cell",
                 holder_note(c)});
   }
   // Slot 0 is never used, so 80 boards fill the table: a further one would

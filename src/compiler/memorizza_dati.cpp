@@ -39,7 +39,7 @@ void memorizza_dati(BuildState& st, FileSystem& fs, const std::string& line_path
     reading = SourceOrigin::File::kTrainDescription;
     if (line.read_train) {
       train_read = true;
-      read_train_description(st, fs, train_path, line.board_limit, check, line.stopped_at);
+      read_train_description(st, fs, train_path, line.board_limit, check, &line);
     }
   } catch (const RunFailure& failure) {
     st.error_code = kReadFailure;
@@ -57,7 +57,9 @@ void memorizza_dati(BuildState& st, FileSystem& fs, const std::string& line_path
   if (check != nullptr && !train_read && reading == SourceOrigin::File::kLineDescription &&
       st.grid.exists() && fs.is_regular_file(train_path)) {
     try {
-      read_train_description(st, fs, train_path, line.board_limit, check, std::nullopt);
+      // The builder ends at the failure: it never reads this text.
+      line.train_skipped = true;
+      read_train_description(st, fs, train_path, line.board_limit, check, &line);
     } catch (const RunFailure& failure) {
       report_failure(*check,
                      SourceOrigin{SourceOrigin::File::kTrainDescription, failure.line(),

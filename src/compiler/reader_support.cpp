@@ -2,7 +2,6 @@
 
 #include <string>
 
-#include "model/cell_geometry.h"
 #include "model/error_code.h"
 
 namespace scenario {
@@ -74,6 +73,12 @@ void DescriptionReader::record(Problem p, RowOutcome how) {
     p.notes.push_back(DiagnosticNote{p.at, std::move(note)});
   }
   if (check_->sink == nullptr) return;
+  // A diagnostic points at the row's key item; a value on a later line of
+  // the row, and an item that failed to read, keep their own place.
+  if (p.code != kReadFailure && p.at.file == file_ && p.at.line == key_origin_.line &&
+      p.at.line > 0) {
+    p.at = key_origin_;
+  }
   const std::string_view rule = p.rule.empty() ? rule_for_code(p.code) : p.rule;
   check_->sink->report(diagnostic_for(std::move(p), rule));
 }
@@ -93,22 +98,54 @@ Diagnostic diagnostic_for(Problem p, std::string_view rule) {
   return d;
 }
 
-std::string DescriptionReader::cell_text(int64_t cell) {
-  return "cell " + std::to_string(cell) + " (" + std::to_string(cell_start_m(cell)) + " m)";
+std::string DescriptionReader::cell_text(int64_t cell, int64_t metres) {
+  return cell_text(cell) + " (" + std::to_string(metres) + " m)";
 }
+
+std::string DescriptionReader::cell_text(int64_t cell) { return "cell " + std::to_string(cell); }
 
 void DescriptionReader::took(int64_t cell) {
   if (row_cell_ < 0) row_cell_ = cell;
   if (check_ != nullptr) check_->holders[cell] = CheckContext::Holder{row_id_, key_origin_};
 }
 
+namespace {
+
+const char* object_name(uint8_t kind) {
+  switch (kind) {
+    case kSignal:
+      return "signal";
+    case kSlowDownEnd:
+      return "slow-down end";
+    case kSlowDownStart:
+      return "slow-down start";
+    case kSlowDownWarning:
+      return "slow-down warning board";
+    case kBeforeWarning:
+      return "cell before a warning board";
+    case kSpeedBoard:
+      return "speed indicator boards";
+    case kStationStop:
+      return "station stop";
+    case kPointWithSpeed:
+    case kPointWithoutSpeed:
+      return "abbattimento point";
+    case kTextBoard:
+      return "text board";
+    default:
+      return "object";
+  }
+}
+
+}  // namespace
+
 std::vector<DiagnosticNote> DescriptionReader::holder_note(int64_t cell) const {
-  if (check_ == nullptr) return {};
+  if (check_ == nullptr || !st_.grid.contains(cell)) return {};
   const auto h = check_->holders.find(cell);
   if (h == check_->holders.end()) return {};
-  return {DiagnosticNote{h->second.at, cell_text(cell) + " is held by the \"" +
-                                           std::string(row_kind(h->second.kind).key) +
-                                           "\" row here"}};
+  return {DiagnosticNote{h->second.at, cell_text(cell) + " holds the " +
+                                           object_name(st_.grid.at(cell).kind) + " of this \"" +
+                                           std::string(row_kind(h->second.kind).key) + "\" row"}};
 }
 
 void DescriptionReader::begin_row(const RowKind& kind) {

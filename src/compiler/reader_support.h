@@ -125,7 +125,10 @@ class DescriptionReader {
     report_ = WriteReport{};
     return check_ != nullptr ? &report_ : nullptr;
   }
-  /// "cell 607 (30300 m)".
+  /// "cell 607 (30300 m)": a cell and the position of the object that maps
+  /// to it.
+  static std::string cell_text(int64_t cell, int64_t metres);
+  /// "cell 607".
   static std::string cell_text(int64_t cell);
   /// Check mode: a note naming the object that holds `cell` and its row.
   std::vector<DiagnosticNote> holder_note(int64_t cell) const;

@@ -1,6 +1,7 @@
 #include "compiler/train_description_reader.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -40,6 +41,8 @@ constexpr int32_t kStationGapM = 350;
 /// to 84 four cells before it.
 constexpr int kStationApproachCells = 4;
 constexpr uint8_t kStationApproachBase = 80;
+/// A slow-down's warning board stands this far before its start.
+constexpr int32_t kWarningDistanceM = 1200;
 /// The stop marker must lie above this cell.
 constexpr double kLowestStopCell = 1;
 
@@ -59,14 +62,16 @@ bool has(std::string_view haystack, std::string_view needle) {
 class TrainReader : public DescriptionReader {
  public:
   TrainReader(BuildState& st, FileSystem& fs, const std::string& path, int32_t board_limit,
-              CheckContext* check, std::optional<SourceOrigin> line_stopped_at)
+              CheckContext* check, const LineReadResult* line)
       : DescriptionReader(st, fs, path, SourceOrigin::File::kTrainDescription, check),
         ub_(st.grid.grid_last_index()),
         // Boards hold slots 80 downward; a limit above that would let
         // stations run into the reserved slots.
         board_limit_(std::min(board_limit, static_cast<int32_t>(kFirstBoardSlot))),
-        line_stopped_at_(std::move(line_stopped_at)) {
+        line_stopped_at_(line != nullptr ? line->stopped_at : std::nullopt) {
     in_ = ItemStream(fs.read_file(path));
+    // The builder never reads this text: nothing here is where it stops.
+    if (line != nullptr && line->train_skipped) builder_stop_ = BuilderStop{RowOutcome::kEnd, {}};
   }
 
   void run() {
@@ -125,10 +130,11 @@ class TrainReader : public DescriptionReader {
 
   /// After a writer: its own code, or (the builder's quirk) a code 15 that
   /// the line description left standing, ends the text at this row.
+  /// `length_m` (a slow-down's) places its end cell in the message.
   RowOutcome after_writer(int32_t code, const WriteReport* report, int32_t p,
-                          const SourceOrigin& at, std::string_view what);
+                          const SourceOrigin& at, std::string_view what, int64_t length_m = 0);
   Problem writer_problem(int32_t code, const WriteReport* report, int32_t p, const SourceOrigin& at,
-                         std::string_view what) const;
+                         std::string_view what, int64_t length_m) const;
 
   void end_stage();
 
@@ -175,6 +181,8 @@ class TrainReader : public DescriptionReader {
   int32_t running_speed_ = 0;
   int32_t running_adhesion_ = 0;
   int32_t station_ = kFirstStationSlot;
+  /// The row of each station slot, for the notes of check mode.
+  std::array<SourceOrigin, kStationSlots> station_at_{};
 };
 
 constexpr RowBinding<TrainReader> kTrainRows[] = {
@@ -282,27 +290,30 @@ RowOutcome TrainReader::slow_down() {
   if (beyond_grid(x, kObjectRoomM)) return stop_beyond_grid(x, at, "the slow-down");
   WriteReport* report = write_report();
   const int32_t code = memo_rallentamento(st_, x, v, l, f_tt, f_ta, d_v, report);
-  return after_writer(code, report, x, at, "slow-down");
+  return after_writer(code, report, x, at, "slow-down", l);
 }
 
 Problem TrainReader::writer_problem(int32_t code, const WriteReport* report, int32_t p,
-                                    const SourceOrigin& at, std::string_view what) const {
+                                    const SourceOrigin& at, std::string_view what,
+                                    int64_t length_m) const {
   Problem problem{code, p, at, {}, {}};
   const int64_t cell = report != nullptr ? report->refused_cell : -1;
   const std::string object(what);
   switch (code) {
     case kSignalCellTaken:
-      problem.message = "the signal's " + cell_text(cell) + " is already taken; move the signal";
+      problem.message = "the signal's " + cell_text(cell, p) + " is already taken; move the signal";
       break;
     case kWarningCellTaken:
-      problem.message = "the slow-down's warning board would stand in " + cell_text(cell) +
+      problem.message = "the slow-down's warning board would stand in " +
+                        cell_text(cell, int64_t{p} - kWarningDistanceM) +
                         ", 1200 m before its start, which is already taken";
       break;
     case kStartCellTaken:
-      problem.message = "the slow-down's start " + cell_text(cell) + " is already taken";
+      problem.message = "the slow-down's start " + cell_text(cell, p) + " is already taken";
       break;
     case kEndCellTaken:
-      problem.message = "the slow-down's end " + cell_text(cell) + " is already taken";
+      problem.message =
+          "the slow-down's end " + cell_text(cell, p + length_m) + " is already taken";
       break;
     case kBeforeWarningCellTaken:
       problem.message = "the cells before the slow-down's warning board are not free (" +
@@ -330,9 +341,10 @@ Problem TrainReader::writer_problem(int32_t code, const WriteReport* report, int
 // A code left standing by the line description (15) ends the read here too,
 // at the first signal or slow-down, with that line's position.
 RowOutcome TrainReader::after_writer(int32_t code, const WriteReport* report, int32_t p,
-                                     const SourceOrigin& at, std::string_view what) {
+                                     const SourceOrigin& at, std::string_view what,
+                                     int64_t length_m) {
   if (report != nullptr) took_all(*report);
-  if (code != 0) return end_with(writer_problem(code, report, p, at, what));
+  if (code != 0) return end_with(writer_problem(code, report, p, at, what, length_m));
   if (check_ == nullptr) {
     if (st_.error_code <= 0) return RowOutcome::kGoOn;
     delete_text();
@@ -365,7 +377,7 @@ RowOutcome TrainReader::abbattimento() {
   if (c < 0) return stop_beyond_grid(p, at, "the abbattimento point");
   if (!st_.grid.is_free(c)) {
     return end_with(Problem{kPointCellTaken, p, at,
-                            "the abbattimento point's " + cell_text(c) + " is already taken",
+                            "the abbattimento point's " + cell_text(c, p) + " is already taken",
                             holder_note(c)});
   }
   TrackCell& cell = st_.grid.at(c);
@@ -392,6 +404,7 @@ RowOutcome TrainReader::station() {
                             {}});
   }
   StationRecord& r = st_.stations[static_cast<size_t>(i)];
+  station_at_[static_cast<size_t>(i)] = key_origin_;
   // The position stays in the slot whatever happens next.
   r.position_m = in_.read_long();
   const int32_t pos = r.position_m;
@@ -433,14 +446,14 @@ RowOutcome TrainReader::station() {
   const StationRecord& previous = st_.stations[static_cast<size_t>(i - 1)];
   if (i > kFirstStationSlot &&
       checked32(int64_t{r.area_start_m} - kStationGapM) < previous.area_end_m) {
-    return end_with(Problem{kStationGap,
-                            pos,
-                            at,
-                            "this station's area starts at " + std::to_string(r.area_start_m) +
-                                " m, less than " + std::to_string(kStationGapM) +
-                                " m after the previous station's area ends (" +
-                                std::to_string(previous.area_end_m) + " m)",
-                            {}});
+    return end_with(Problem{
+        kStationGap,
+        pos,
+        at,
+        "this station's area starts at " + std::to_string(r.area_start_m) + " m, less than " +
+            std::to_string(kStationGapM) + " m after the previous station's area ends (" +
+            std::to_string(previous.area_end_m) + " m)",
+        {DiagnosticNote{station_at_[static_cast<size_t>(i - 1)], "the previous station"}}});
   }
   ++station_;
   // At least two slots stay free between the last station and the lowest
@@ -569,9 +582,8 @@ void TrainReader::end_stage() {
 }  // namespace
 
 void read_train_description(BuildState& st, FileSystem& fs, const std::string& path,
-                            int32_t board_limit, CheckContext* check,
-                            std::optional<SourceOrigin> line_stopped_at) {
-  TrainReader(st, fs, path, board_limit, check, std::move(line_stopped_at)).run();
+                            int32_t board_limit, CheckContext* check, const LineReadResult* line) {
+  TrainReader(st, fs, path, board_limit, check, line).run();
 }
 
 }  // namespace scenario
