@@ -18,6 +18,7 @@
 #include <string_view>
 
 #include "model/build_state.h"
+#include "model/cell_geometry.h"
 #include "model/error_code.h"
 #include "output/compile_stage.h"
 #include "output/file_naming.h"
@@ -27,6 +28,7 @@ namespace {
 
 using scenario::BuildState;
 using scenario::CompileResult;
+using scenario::kCellLengthM;
 using scenario::MemoryFileSystem;
 using scenario::PositionRule;
 using scenario::ScenarioFiles;
@@ -34,7 +36,6 @@ using scenario::ScenarioFiles;
 // Bigger inputs add nothing the mutator cannot reach with small ones, and
 // keep single runs slow.
 constexpr size_t kMaxInput = 64 * 1024;
-constexpr int32_t kCellLengthM = 50;
 constexpr std::string_view kSeparatorLine = "=====";
 constexpr std::string_view kSeparator = "\n=====";
 
