@@ -3,6 +3,7 @@
 #include <exception>
 
 #include "output/compile_stage.h"
+#include "sources/scenario_payload.h"
 #include "sources/text_writer.h"
 
 namespace scenario {
@@ -43,9 +44,7 @@ int Form1::Form_Load() {
   return kExitDone;
 }
 
-void Form1::dati_linea() {
-  write_text_file(fs_, files_.line_description, data_.line_description);
-}
+void Form1::dati_linea() { write_text_file(fs_, files_.line_description, data_.line_description); }
 void Form1::dati_treno() {
   write_text_file(fs_, files_.train_description, data_.train_description);
 }
@@ -65,6 +64,31 @@ bool Form1::memorizza_percorso(int32_t& j) {
     platform_.note_recorded_code(state_.error_code, state_.error_position_m);
   }
   return true;
+}
+
+int start_build(Platform& platform, FileSystem& fs, const ScenarioData& compiled_in) {
+  PayloadRead payload;
+  try {
+    payload = read_payload_file(platform.executable_path());
+  } catch (const FileError& e) {
+    platform.report_unhandled_error(e.number(), e.what());
+    return Form1::kExitUnhandledError;
+  }
+  switch (payload.status) {
+    case PayloadStatus::kNone:
+      return Form1(platform, fs, compiled_in).Form_Load();
+    case PayloadStatus::kValid: {
+      const PackedScenario packed(std::move(payload.texts));
+      return Form1(platform, fs, packed.data()).Form_Load();
+    }
+    case PayloadStatus::kDamaged:
+      platform.message_box("Scenario data damaged: " + payload.reason);
+      return Form1::kExitScenarioDamaged;
+    case PayloadStatus::kUnreadable:
+      break;
+  }
+  platform.report_unhandled_error(kErrPathFileAccess, payload.reason);
+  return Form1::kExitUnhandledError;
 }
 
 void Form1::errore(const std::string& a) { platform_.message_box(" Errore n. " + a); }

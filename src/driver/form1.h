@@ -37,6 +37,8 @@ class Form1 {
   static constexpr int kExitDone = 0;
   static constexpr int kExitUnhandledError = 1;
   static constexpr int kExitReservedSlot = 2;
+  /// Set by start_build, before any Form1 exists.
+  static constexpr int kExitScenarioDamaged = 3;
 
  private:
   Platform& platform_;
@@ -45,5 +47,13 @@ class Form1 {
   BuildState state_;
   ScenarioFiles files_;
 };
+
+/// The program's start: chooses the scenario and runs the build with it.
+/// A valid payload at the end of the executable file is the scenario; a file
+/// without one builds `compiled_in`. A damaged payload ends the run before
+/// anything is written: a message box "Scenario data damaged: <reason>",
+/// exit status 3. A file that cannot be read is an unhandled error (exit 1):
+/// building the compiled-in scenario instead could write the wrong one.
+int start_build(Platform& platform, FileSystem& fs, const ScenarioData& compiled_in);
 
 }  // namespace scenario

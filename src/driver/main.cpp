@@ -6,6 +6,5 @@
 int main() {
   auto platform = scenario::make_platform();
   scenario::DiskFileSystem disk;
-  scenario::Form1 form(*platform, disk, scenario::carried_scenario());
-  return form.Form_Load();
+  return scenario::start_build(*platform, disk, scenario::carried_scenario());
 }

@@ -17,6 +17,10 @@ class Platform {
   /// found.
   virtual std::string program_directory() = 0;
 
+  /// The full name of the running executable file, as the host reports it.
+  /// Throws FileError when it cannot be found.
+  virtual std::string executable_path() = 0;
+
   /// The separator put between the directory text and a file's own name.
   virtual char path_separator() const = 0;
 

@@ -20,30 +20,30 @@ namespace {
 class PosixPlatform : public Platform {
  public:
   std::string program_directory() override {
+    const std::string exe = executable_path();
+    const size_t slash = exe.rfind('/');
+    // The root directory is reported as "", so that joining with "/"
+    // gives "/name".
+    return slash == std::string::npos ? std::string(".") : exe.substr(0, slash);
+  }
+
+  std::string executable_path() override {
     std::vector<char> buffer(4096);
     for (;;) {
       const ssize_t n = ::readlink("/proc/self/exe", buffer.data(), buffer.size());
       if (n < 0) {
-        throw FileError(kErrPathFileAccess,
-                        std::string("cannot find the program's directory: ") +
-                            std::strerror(errno));
+        throw FileError(kErrPathFileAccess, std::string("cannot find the program's directory: ") +
+                                                std::strerror(errno));
       }
-      if (static_cast<size_t>(n) < buffer.size()) {
-        std::string exe(buffer.data(), static_cast<size_t>(n));
-        const size_t slash = exe.rfind('/');
-        // The root directory is reported as "", so that joining with "/"
-        // gives "/name".
-        return slash == std::string::npos ? std::string(".") : exe.substr(0, slash);
-      }
+      if (static_cast<size_t>(n) < buffer.size())
+        return std::string(buffer.data(), static_cast<size_t>(n));
       buffer.resize(buffer.size() * 2);
     }
   }
 
   char path_separator() const override { return '/'; }
 
-  void show_window(const std::string&, const std::string& label) override {
-    label_ = label;
-  }
+  void show_window(const std::string&, const std::string& label) override { label_ = label; }
   void repaint_window() override { std::cerr << label_ << std::endl; }
   void destroy_window() override { label_.clear(); }
 
@@ -106,9 +106,9 @@ void* allocate_pages(std::size_t bytes) {
   if (start > first) ::munmap(raw, start - first);
   const std::uintptr_t end = start + length;
   if (first + span > end) ::munmap(reinterpret_cast<void*>(end), first + span - end);
-  // Advice only: a host without large pages, or a kernel without the
-  // request, ignores it. The block is about to be filled whole, so its pages
-  // are also taken now, in one call, rather than by a fault each.
+    // Advice only: a host without large pages, or a kernel without the
+    // request, ignores it. The block is about to be filled whole, so its pages
+    // are also taken now, in one call, rather than by a fault each.
 #if defined(MADV_HUGEPAGE)
   ::madvise(reinterpret_cast<void*>(start), length, MADV_HUGEPAGE);
 #endif

@@ -87,6 +87,8 @@ class Win32Platform : public Platform {
     return exe.substr(0, slash);
   }
 
+  std::string executable_path() override { return module_file_name(); }
+
   char path_separator() const override { return '\\'; }
 
   void show_window(const std::string& title, const std::string& label) override {

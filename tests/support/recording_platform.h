@@ -23,8 +23,10 @@ class RecordingPlatform : public Platform {
       : log_(log), directory_(std::move(directory)), separator_(separator) {}
 
   std::string program_directory() override { return directory_; }
+  std::string executable_path() override { return executable; }
   char path_separator() const override { return separator_; }
-  void show_window(const std::string&, const std::string& label) override {
+  void show_window(const std::string& window_title, const std::string& label) override {
+    title = window_title;
     log_.push_back("show_window " + label);
   }
   void repaint_window() override { log_.push_back("repaint_window"); }
@@ -36,6 +38,11 @@ class RecordingPlatform : public Platform {
   void note_recorded_code(int32_t code, int32_t position_m) override {
     log_.push_back("note_recorded_code " + std::to_string(code) + " " + std::to_string(position_m));
   }
+
+  /// The program file the start reads for a scenario payload.
+  std::string executable;
+  /// The last window's title.
+  std::string title;
 
  private:
   CallLog& log_;

@@ -15,6 +15,7 @@
 #include "platform/file_system.h"
 #include "platform/platform.h"
 #include "sources/scenario_data.h"
+#include "sources/scenario_payload.h"
 #include "sources/text_writer.h"
 #include "support/recording_platform.h"
 #include "support/scoped_temp_dir.h"
@@ -199,6 +200,80 @@ TEST(BuildRun, TheBuilderWritesNextToItselfNotIntoTheWorkingDirectory) {
   EXPECT_EQ(names_in(program_dir), complete_build);
   EXPECT_EQ(read_bytes(program_dir / "LORVENA_KQ3390.dat"), grid_before);
   EXPECT_EQ(grid_before.size(), 47715u);
+}
+
+// The start reads the end of its own file: a payload there is the scenario,
+// none builds the compiled-in one, a damaged one stops before anything.
+class StartTest : public ::testing::Test {
+ protected:
+  std::string program_with(const std::string& tail) {
+    const std::string path = (dir_ / "scenario_builder");
+    std::ofstream(path, std::ios::binary) << "\x7f"
+                                             "ELF program bytes"
+                                          << tail;
+    return path;
+  }
+  static ScenarioTexts prova() {
+    ScenarioTexts s;
+    s.scenario_name = "PROVA";
+    s.train_code = "T1";
+    // No route length: the compile records code 25 and writes no binary file,
+    // enough to see the start hand the payload to the build run.
+    s.text(TextKind::kLineDescription) = "[generale]\n[fine]\n";
+    s.text(TextKind::kTrainDescription) = "[generale]\n[fine]\n";
+    s.text(TextKind::kNotes) = "Citt\xe0\n";
+    s.text(TextKind::kSlowdownOrder) = "";
+    s.text(TextKind::kTimetableSheet) = "\t7.45";
+    return s;
+  }
+
+  ScopedTempDir dir_;
+};
+
+TEST_F(StartTest, APayloadIsTheScenarioAndNamesTheWindow) {
+  CallLog log;
+  RecordingPlatform platform(log);
+  platform.executable = program_with(payload_bytes(prova()));
+  RecordingFileSystem fs(log);
+  EXPECT_EQ(start_build(platform, fs, carried_scenario()), Form1::kExitDone);
+  EXPECT_EQ(platform.title, "PROVA");
+  EXPECT_EQ(fs.read_file("C:\\giochi\\PROVA_T1_note.txt"), "Citt\xe0\r\n");
+  EXPECT_EQ(fs.read_file("C:\\giochi\\PROVA_T1_rallentamenti.txt"), "");
+  EXPECT_EQ(fs.read_file("C:\\giochi\\PROVA_T1_scheda_treno.txt"), "\t7.45\r\n");
+  EXPECT_FALSE(fs.has(kTexts[2]));
+}
+
+TEST_F(StartTest, WithoutAPayloadTheCompiledInScenarioIsBuilt) {
+  CallLog log;
+  RecordingPlatform platform(log);
+  platform.executable = program_with("");
+  RecordingFileSystem fs(log);
+  EXPECT_EQ(start_build(platform, fs, carried_scenario()), Form1::kExitDone);
+  EXPECT_EQ(platform.title, "LORVENA");
+  EXPECT_EQ(fs.read_file(kTexts[2]), text_file_bytes(carried_scenario().notes));
+}
+
+TEST_F(StartTest, ADamagedPayloadStopsBeforeAnythingWithItsReason) {
+  std::string tail = payload_bytes(prova());
+  tail[3] ^= 0x01;
+  CallLog log;
+  RecordingPlatform platform(log);
+  platform.executable = program_with(tail);
+  RecordingFileSystem fs(log);
+  EXPECT_EQ(start_build(platform, fs, carried_scenario()), Form1::kExitScenarioDamaged);
+  EXPECT_EQ(log, CallLog{"message_box Scenario data damaged: checksum mismatch"});
+  EXPECT_TRUE(fs.files().empty());
+}
+
+TEST_F(StartTest, AnUnreadableProgramFileIsAnUnhandledErrorNotTheCompiledInScenario) {
+  CallLog log;
+  RecordingPlatform platform(log);
+  platform.executable = (dir_ / "gone");
+  RecordingFileSystem fs(log);
+  EXPECT_EQ(start_build(platform, fs, carried_scenario()), Form1::kExitUnhandledError);
+  EXPECT_EQ(log,
+            CallLog{"report_unhandled_error 75 cannot open the program's file " + (dir_ / "gone")});
+  EXPECT_TRUE(fs.files().empty());
 }
 
 }  // namespace

@@ -1,0 +1,291 @@
+#include "tools/pack.h"
+
+#include <CLI/CLI.hpp>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <optional>
+#include <sstream>
+
+#include "platform/file_system.h"
+#include "platform/platform.h"
+#include "sources/scenario_payload.h"
+#include "sources/scenario_validity.h"
+#include "tools/compile_report.h"
+#include "tools/inspect.h"
+
+namespace scenario::tools {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr int kExitCodeRecorded = 1;
+constexpr int kExitFatal = 2;
+
+std::optional<std::string> read_whole(const std::string& path) {
+  std::error_code ec;
+  if (!fs::is_regular_file(path, ec)) return std::nullopt;
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return std::nullopt;
+  std::ostringstream s;
+  s << in.rdbuf();
+  if (in.bad()) return std::nullopt;
+  return std::move(s).str();
+}
+
+std::string text_path(const std::string& dir, std::size_t k) {
+  return (fs::path(dir) / kPackTextNames[k]).string();
+}
+
+std::string all_text_names() {
+  std::string names;
+  for (const std::string_view n : kPackTextNames) {
+    if (!names.empty()) names += ", ";
+    names += n;
+  }
+  return names;
+}
+
+// The builder that sits beside the running tool; a tool built for Windows
+// looks for the .exe first.
+std::optional<std::string> default_template(std::ostream& err) {
+  std::string tool;
+  try {
+    tool = make_platform()->executable_path();
+  } catch (const FileError& e) {
+    err << "scenario_tool: " << e.what() << "; give the builder with --template\n";
+    return std::nullopt;
+  }
+  const fs::path dir = fs::path(tool).parent_path();
+  const bool windows_tool = fs::path(tool).extension() == ".exe";
+  const char* const order[2] = {windows_tool ? "scenario_builder.exe" : "scenario_builder",
+                                windows_tool ? "scenario_builder" : "scenario_builder.exe"};
+  std::error_code ec;
+  for (const char* name : order) {
+    const fs::path candidate = dir / name;
+    if (fs::is_regular_file(candidate, ec)) return candidate.string();
+  }
+  err << "scenario_tool: no scenario_builder beside the tool in '" << dir.string()
+      << "'; give the builder with --template\n";
+  return std::nullopt;
+}
+
+bool looks_like_program(std::string_view bytes) {
+  return bytes.starts_with("MZ") || bytes.starts_with(
+                                        "\x7f"
+                                        "ELF");
+}
+
+// Writes beside the target and renames over it, so that a failed write
+// never leaves half a builder under the target's name, and a template packed
+// in place is read whole before it is replaced.
+bool write_executable(const std::string& path, std::string_view a, std::string_view b,
+                      std::string& problem) {
+  const fs::path target(path);
+  const fs::path temporary = target.string() + ".part";
+  {
+    std::ofstream f(temporary, std::ios::binary | std::ios::trunc);
+    if (!f) {
+      problem = "cannot create '" + temporary.string() + "'";
+      return false;
+    }
+    f.write(a.data(), static_cast<std::streamsize>(a.size()));
+    f.write(b.data(), static_cast<std::streamsize>(b.size()));
+    f.close();
+    if (!f) {
+      std::error_code ignored;
+      fs::remove(temporary, ignored);
+      problem = "cannot write '" + temporary.string() + "'";
+      return false;
+    }
+  }
+  std::error_code ec;
+  fs::permissions(temporary, fs::perms::owner_exec | fs::perms::group_exec | fs::perms::others_exec,
+                  fs::perm_options::add, ec);
+  if (!ec) fs::rename(temporary, target, ec);
+  if (ec) {
+    std::error_code ignored;
+    fs::remove(temporary, ignored);
+    problem = "cannot write '" + path + "': " + ec.message();
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+int run_pack(const PackRequest& req, std::ostream& out, std::ostream& err) {
+  ScenarioTexts texts;
+  texts.scenario_name = req.scenario_name;
+  texts.train_code = req.train_code;
+  if (auto p = name_problem(req.scenario_name)) {
+    err << "scenario_tool: --scenario \"" << req.scenario_name << "\": " << *p << "\n";
+    return kExitUsage;
+  }
+  if (auto p = name_problem(req.train_code)) {
+    err << "scenario_tool: --train \"" << req.train_code << "\": " << *p << "\n";
+    return kExitUsage;
+  }
+  for (std::size_t k = 0; k < kTextCount; ++k) {
+    const std::string path = text_path(req.dir, k);
+    std::optional<std::string> bytes = read_whole(path);
+    if (!bytes) {
+      err << "scenario_tool: cannot read '" << path << "' (a scenario folder holds "
+          << all_text_names() << ")\n";
+      return kExitNoInput;
+    }
+    texts.texts[k] = std::move(*bytes);
+  }
+  // What the builder would refuse is never packed, --force or not.
+  bool refused = false;
+  for (std::size_t k = 0; k < kTextCount; ++k) {
+    if (auto p = text_problem(texts.texts[k])) {
+      err << text_path(req.dir, k) << ":" << p->line << ":" << p->column
+          << ": error: " << p->message << "\n";
+      refused = true;
+    }
+  }
+  if (refused) return kExitBadData;
+
+  // The compile sees the texts as the builder writes them: CR LF ends.
+  CompileRequest compile;
+  compile.line_text_path = text_path(req.dir, 0);
+  compile.train_text_path = text_path(req.dir, 1);
+  compile.scenario_name = req.scenario_name;
+  compile.train_code = req.train_code;
+  compile.out_dir = "out";
+  MemoryFileSystem mem;
+  CompileReport report;
+  try {
+    report = compile_in_memory(crlf_text(texts.texts[0]), crlf_text(texts.texts[1]), compile, mem);
+  } catch (const FileError& e) {
+    err << "scenario_tool: the compile failed: " << e.what() << "\n";
+    return kExitSoftware;
+  }
+  if (report.fatal != 0 || report.error_code != 0) {
+    err << report_message(report) << "\n";
+    if (!req.force) {
+      err << "scenario_tool: not packed: the builder would record this too (--force packs "
+             "anyway)\n";
+      return report.fatal != 0 ? kExitFatal : kExitCodeRecorded;
+    }
+    err << "scenario_tool: packing anyway (--force)\n";
+  }
+
+  std::string template_path = req.template_path;
+  if (template_path.empty()) {
+    std::optional<std::string> found = default_template(err);
+    if (!found) return kExitNoInput;
+    template_path = *found;
+  }
+  std::optional<std::string> builder = read_whole(template_path);
+  if (!builder) {
+    err << "scenario_tool: cannot read the template builder '" << template_path << "'\n";
+    return kExitNoInput;
+  }
+  if (!looks_like_program(*builder)) {
+    err << "scenario_tool: '" << template_path << "' is not a program\n";
+    return kExitBadData;
+  }
+  const PayloadRead old = read_payload(*builder);
+  if (old.status == PayloadStatus::kDamaged) {
+    err << "scenario_tool: the template '" << template_path << "' carries damaged scenario data ("
+        << old.reason << "); its own end cannot be told, take an unpacked builder\n";
+    return kExitBadData;
+  }
+  // A packed template keeps only its builder: its payload is replaced.
+  builder->resize(static_cast<std::size_t>(old.payload_offset));
+
+  const std::string payload = payload_bytes(texts);
+  std::string problem;
+  if (!write_executable(req.output, *builder, payload, problem)) {
+    err << "scenario_tool: " << problem << "\n";
+    return kExitCannotCreate;
+  }
+  out << "packed " << req.scenario_name << " (train " << req.train_code << ") into " << req.output
+      << " from " << template_path
+      << (old.status == PayloadStatus::kValid ? " (its earlier scenario replaced)" : "") << "\n";
+  return 0;
+}
+
+int run_unpack(const std::string& builder_path, const std::string& dir, bool force,
+               std::ostream& out, std::ostream& err) {
+  std::optional<std::string> builder = read_whole(builder_path);
+  if (!builder) {
+    err << "scenario_tool: cannot read '" << builder_path << "'\n";
+    return kExitNoInput;
+  }
+  const PayloadRead read = read_payload(*builder);
+  if (read.status == PayloadStatus::kNone) {
+    err << "scenario_tool: '" << builder_path
+        << "' carries no packed scenario: it builds the scenario compiled into it. "
+           "`scenario_tool export-carried DIR` writes the carried LORVENA texts.\n";
+    return kExitBadData;
+  }
+  if (read.status != PayloadStatus::kValid) {
+    err << "scenario_tool: '" << builder_path << "': Scenario data damaged: " << read.reason
+        << "\n";
+    return kExitBadData;
+  }
+  std::error_code ec;
+  fs::create_directories(dir, ec);
+  if (ec) {
+    err << "scenario_tool: cannot create '" << dir << "': " << ec.message() << "\n";
+    return kExitCannotCreate;
+  }
+  if (!force) {
+    for (std::size_t k = 0; k < kTextCount; ++k) {
+      if (fs::exists(text_path(dir, k), ec)) {
+        err << "scenario_tool: '" << text_path(dir, k)
+            << "' exists; unpack into another folder or add --force to replace it\n";
+        return kExitCannotCreate;
+      }
+    }
+  }
+  DiskFileSystem disk;
+  try {
+    for (std::size_t k = 0; k < kTextCount; ++k) {
+      disk.replace_file(text_path(dir, k), crlf_text(read.texts.texts[k]));
+    }
+  } catch (const FileError& e) {
+    err << "scenario_tool: " << e.what() << "\n";
+    return kExitCannotCreate;
+  }
+  for (std::size_t k = 0; k < kTextCount; ++k) out << "wrote " << text_path(dir, k) << "\n";
+  out << "scenario " << read.texts.scenario_name << ", train " << read.texts.train_code
+      << "; pack again with: scenario_tool pack " << dir << " --scenario "
+      << read.texts.scenario_name << " --train " << read.texts.train_code << " -o BUILDER\n";
+  return 0;
+}
+
+void add_pack_command(CLI::App& app, int& status, std::ostream& out, std::ostream& err) {
+  auto req = std::make_shared<PackRequest>();
+  CLI::App* cmd = app.add_subcommand(
+      "pack", "Make a builder that carries the scenario in DIR (" + all_text_names() + ")");
+  cmd->add_option("DIR", req->dir, "Folder with the five texts")->required();
+  cmd->add_option("--scenario", req->scenario_name, "Scenario name")->required();
+  cmd->add_option("--train", req->train_code, "Train code")->required();
+  cmd->add_option("-o,--output", req->output, "Builder to write")->required();
+  cmd->add_option("--template", req->template_path,
+                  "Builder to start from (default: scenario_builder beside this tool; a .exe "
+                  "gives a Windows builder)");
+  cmd->add_flag("--force", req->force, "Pack even when the compile records a code");
+  cmd->callback([req, &status, &out, &err] { status = run_pack(*req, out, err); });
+}
+
+void add_unpack_command(CLI::App& app, int& status, std::ostream& out, std::ostream& err) {
+  auto builder = std::make_shared<std::string>();
+  auto dir = std::make_shared<std::string>();
+  auto force = std::make_shared<bool>(false);
+  CLI::App* cmd =
+      app.add_subcommand("unpack", "Write the five texts a packed builder carries into DIR (" +
+                                       all_text_names() + ")");
+  cmd->add_option("BUILDER", *builder, "Packed builder")->required();
+  cmd->add_option("DIR", *dir, "Folder for the texts")->required();
+  cmd->add_flag("--force", *force, "Replace texts already in DIR");
+  cmd->callback([builder, dir, force, &status, &out, &err] {
+    status = run_unpack(*builder, *dir, *force, out, err);
+  });
+}
+
+}  // namespace scenario::tools

@@ -1,0 +1,53 @@
+#pragma once
+
+#include <array>
+#include <ostream>
+#include <string>
+#include <string_view>
+
+namespace CLI {
+class App;
+}
+
+namespace scenario::tools {
+
+/// The texts' own names in a scenario folder, in the order the build writes
+/// them: line description, train description, notes, slow-down order,
+/// timetable sheet. `pack` reads these and `unpack` writes them.
+inline constexpr std::array<std::string_view, 5> kPackTextNames = {
+    "line.txt", "train.txt", "notes.txt", "slowdown_order.txt", "timetable_sheet.txt",
+};
+
+struct PackRequest {
+  std::string dir;
+  std::string scenario_name;
+  std::string train_code;
+  std::string output;
+  /// Empty: the builder beside the running tool.
+  std::string template_path;
+  /// Pack even when the compile records a code.
+  bool force = false;
+};
+
+/// Writes req.output: the template builder without any payload it had, then
+/// the scenario of req.dir as payload; executable. Returns 0 packed, 1 the
+/// compile records a code, 2 a reserved slot is taken (both only without
+/// --force), 64 bad usage, 65 a name or text the builder would refuse, or a
+/// template that is no builder or carries a damaged payload, 66 a text or
+/// the template unreadable, 70 a fault of the compile itself, 73 the output
+/// not writable.
+int run_pack(const PackRequest& req, std::ostream& out, std::ostream& err);
+
+/// Writes the five texts a packed builder carries into `dir`, with CR LF
+/// line ends. Existing texts are replaced only with `force`. Returns 0, 65
+/// for a builder without a payload or with a damaged one, 66 builder
+/// unreadable, 73 a text not writable or already there.
+int run_unpack(const std::string& builder, const std::string& dir, bool force, std::ostream& out,
+               std::ostream& err);
+
+/// Register "pack" and "unpack" on the tool's command line. When one of them
+/// was given, parsing runs it and leaves its exit status in `status`.
+void add_pack_command(CLI::App& app, int& status, std::ostream& out, std::ostream& err);
+void add_unpack_command(CLI::App& app, int& status, std::ostream& out, std::ostream& err);
+
+}  // namespace scenario::tools

@@ -1,0 +1,275 @@
+#include "tools/pack.h"
+
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <set>
+#include <string>
+
+#include "sources/scenario_payload.h"
+#include "sources/scenario_validity.h"
+#include "tool_test_support.h"
+
+namespace scenario::tools {
+namespace {
+
+using testing::read_file;
+using testing::run;
+using testing::TempDir;
+using testing::ToolRun;
+using testing::write_file;
+
+namespace fs = std::filesystem;
+
+// A short scenario written by hand for these tests: 12 km, two stations,
+// notes with an accented letter, a timetable with tabs. LF line ends.
+const fs::path kColleverde =
+    fs::path(__FILE__).parent_path().parent_path() / "data/pack/colleverde";
+
+const char* builder_or_null() {
+  const char* b = std::getenv("SCENARIO_BUILDER");
+  return b != nullptr && *b != '\0' ? b : nullptr;
+}
+
+std::set<std::string> names_in(const std::string& dir) {
+  std::set<std::string> names;
+  for (const auto& e : fs::directory_iterator(dir)) names.insert(e.path().filename().string());
+  return names;
+}
+
+// Runs `program` with `cwd` as working directory; the exit status, and
+// standard error in `err`.
+int run_program(const std::string& program, const std::string& cwd, std::string* err) {
+  const std::string err_file = cwd + "/stderr.txt";
+  const std::string command =
+      "cd '" + cwd + "' && '" + program + "' 2>'" + err_file + "' >/dev/null";
+  const int raw = std::system(command.c_str());
+  *err = read_file(err_file);
+  fs::remove(err_file);
+  return WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+}
+
+class PackTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    const char* b = builder_or_null();
+    if (b == nullptr) GTEST_SKIP() << "SCENARIO_BUILDER is not set";
+    builder_ = b;
+    fs::copy(kColleverde, dir / "texts");
+  }
+
+  ToolRun pack(const std::string& out, const std::string& from = "",
+               std::vector<std::string> extra = {}) {
+    std::vector<std::string> args = {
+        "pack",  dir / "texts", "--scenario", "COLLEVERDE", "--train",
+        "R2231", "-o",          out,          "--template", from.empty() ? builder_ : from};
+    args.insert(args.end(), extra.begin(), extra.end());
+    return run(args);
+  }
+
+  TempDir dir;
+  std::string builder_;
+};
+
+TEST_F(PackTest, PackedBuilderWritesWhatCompileWritesWhereverItIsStarted) {
+  fs::create_directories(dir / "player");
+  const ToolRun p = pack(dir / "player/colleverde");
+  ASSERT_EQ(p.status, 0) << p.err;
+  EXPECT_EQ(p.out, "packed COLLEVERDE (train R2231) into " + (dir / "player/colleverde") +
+                       " from " + builder_ + "\n");
+  EXPECT_TRUE((fs::status(dir / "player/colleverde").permissions() & fs::perms::owner_exec) !=
+              fs::perms::none);
+
+  const ToolRun c = run({"compile", dir / "texts/line.txt", dir / "texts/train.txt", "--scenario",
+                         "COLLEVERDE", "--train", "R2231", "--out", dir / "compiled"});
+  ASSERT_EQ(c.status, 0) << c.out << c.err;
+
+  // Started from another directory, it still writes beside itself.
+  fs::create_directories(dir / "elsewhere");
+  std::string err;
+  ASSERT_EQ(run_program(dir / "player/colleverde", dir / "elsewhere", &err), 0) << err;
+  EXPECT_TRUE(fs::is_empty(dir / "elsewhere"));
+  const std::set<std::string> expected = {
+      "colleverde",
+      "COLLEVERDE_R2231_note.txt",
+      "COLLEVERDE_R2231_rallentamenti.txt",
+      "COLLEVERDE_R2231_scheda_treno.txt",
+      "COLLEVERDE_linea.dat",
+      "COLLEVERDE_R2231.sim",
+      "COLLEVERDE_R2231.dat",
+  };
+  EXPECT_EQ(names_in(dir / "player"), expected);
+  for (const char* name :
+       {"COLLEVERDE_linea.dat", "COLLEVERDE_R2231.sim", "COLLEVERDE_R2231.dat"}) {
+    SCOPED_TRACE(name);
+    const std::string compiled = read_file(dir / ("compiled/" + std::string(name)));
+    EXPECT_FALSE(compiled.empty());
+    EXPECT_TRUE(read_file(dir / ("player/" + std::string(name))) == compiled);
+  }
+  const std::pair<const char*, const char*> documents[] = {
+      {"COLLEVERDE_R2231_note.txt", "notes.txt"},
+      {"COLLEVERDE_R2231_rallentamenti.txt", "slowdown_order.txt"},
+      {"COLLEVERDE_R2231_scheda_treno.txt", "timetable_sheet.txt"},
+  };
+  for (const auto& [written, source] : documents) {
+    SCOPED_TRACE(written);
+    EXPECT_EQ(read_file(dir / ("player/" + std::string(written))),
+              crlf_text(read_file(dir / ("texts/" + std::string(source)))));
+  }
+}
+
+TEST_F(PackTest, UnpackGivesTheTextsBackAndRepackingReplacesThePayload) {
+  ASSERT_EQ(pack(dir / "first").status, 0);
+  const ToolRun u = run({"unpack", dir / "first", dir / "back"});
+  ASSERT_EQ(u.status, 0) << u.err;
+  for (const std::string_view name : kPackTextNames) {
+    SCOPED_TRACE(name);
+    EXPECT_EQ(read_file(dir / ("back/" + std::string(name))),
+              crlf_text(read_file(dir / ("texts/" + std::string(name)))));
+  }
+  EXPECT_NE(u.out.find("pack again with: scenario_tool pack " + (dir / "back") +
+                       " --scenario COLLEVERDE --train R2231 -o BUILDER"),
+            std::string::npos)
+      << u.out;
+  // Unpack never overwrites an author's texts unasked.
+  EXPECT_EQ(run({"unpack", dir / "first", dir / "back"}).status, 73);
+  EXPECT_EQ(run({"unpack", dir / "first", dir / "back", "--force"}).status, 0);
+
+  // The packed builder as template, under another name: one payload, the
+  // new one, so the file is as long as a first packing.
+  const ToolRun again = run({"pack", dir / "back", "--scenario", "ALTRO", "--train", "R2231", "-o",
+                             dir / "second", "--template", dir / "first"});
+  ASSERT_EQ(again.status, 0) << again.err;
+  EXPECT_NE(again.out.find("(its earlier scenario replaced)"), std::string::npos);
+  const std::string first = read_file(dir / "first");
+  const std::string second = read_file(dir / "second");
+  EXPECT_EQ(second.size(), first.size() + 5 - 10);  // "ALTRO" for "COLLEVERDE"
+  const PayloadRead r = read_payload(second);
+  ASSERT_EQ(r.status, PayloadStatus::kValid);
+  EXPECT_EQ(r.texts.scenario_name, "ALTRO");
+  EXPECT_EQ(r.payload_offset, read_file(builder_).size());
+
+  // Packing in place works too: the template is read whole first.
+  ASSERT_EQ(pack(dir / "second", dir / "second").status, 0);
+  EXPECT_EQ(read_file(dir / "second"), first);
+}
+
+TEST_F(PackTest, ADamagedPayloadIsRefusedWithExitThreeAndNothingWritten) {
+  ASSERT_EQ(pack(dir / "good").status, 0);
+  const std::string good = read_file(dir / "good");
+  const std::size_t footer = good.size() - kFooterSize;
+  struct Row {
+    const char* what;
+    std::size_t at;
+    char value;
+    std::string message;
+  };
+  const Row rows[] = {
+      {"a text byte", footer - 3, 'Z', "Scenario data damaged: checksum mismatch\n"},
+      {"the notes' size", footer + 4 + 4 * 4 + 2, '\x7f',
+       "Scenario data damaged: the footer announces " +
+           std::to_string(good.size() - kFooterSize - read_file(builder_).size() +
+                          (std::size_t{0x7f} << 16)) +
+           " bytes of scenario data, but only " + std::to_string(footer) + " bytes precede it\n"},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.what);
+    fs::remove_all(dir / "player");
+    fs::create_directories(dir / "player");
+    std::string bad = good;
+    bad[r.at] = r.value;
+    write_file(dir / "player/damaged", bad);
+    fs::permissions(dir / "player/damaged", fs::perms::owner_all);
+    std::string err;
+    EXPECT_EQ(run_program(dir / "player/damaged", dir / "player", &err), 3);
+    EXPECT_EQ(err, r.message);
+    EXPECT_EQ(names_in(dir / "player"), std::set<std::string>{"damaged"});
+    // unpack refuses it for the same reason, and pack will not take it as template.
+    const ToolRun u = run({"unpack", dir / "player/damaged", dir / "back"});
+    EXPECT_EQ(u.status, 65);
+    EXPECT_NE(u.err.find(r.message.substr(0, r.message.size() - 1)), std::string::npos) << u.err;
+    EXPECT_EQ(pack(dir / "out", dir / "player/damaged").status, 65);
+    EXPECT_FALSE(fs::exists(dir / "out"));
+  }
+}
+
+TEST_F(PackTest, RefusesWhatTheBuilderWouldRefuseOrRecord) {
+  struct Row {
+    const char* what;
+    std::string file;  // replaced in the texts folder; empty: none
+    std::string bytes;
+    std::vector<std::string> args;  // empty: the usual ones
+    int status;
+    std::string err_start;
+  };
+  const std::string texts = dir / "texts";
+  const Row rows[] = {
+      {"a control character",
+       "notes.txt",
+       "ok\nab\x07\n",
+       {},
+       65,
+       texts + "/notes.txt:2:3: error: control character 0x07\n"},
+      {"a line description without a route length",
+       "line.txt",
+       "[generale]\n[fine]\n",
+       {},
+       1,
+       texts + "/line.txt"},
+      {"a reserved device name",
+       "",
+       "",
+       {"pack", texts, "--scenario", "AUX", "--train", "R2231", "-o", dir / "out", "--template",
+        builder_},
+       64,
+       "scenario_tool: --scenario \"AUX\": a device name that Windows reserves\n"},
+      {"a missing text",
+       "",
+       "",
+       {"pack", dir.path(), "--scenario", "A", "--train", "B", "-o", dir / "out", "--template",
+        builder_},
+       66,
+       "scenario_tool: cannot read '" + (dir / "line.txt") +
+           "' (a scenario folder holds line.txt, train.txt, notes.txt, slowdown_order.txt, "
+           "timetable_sheet.txt)\n"},
+      {"a template that is no program",
+       "",
+       "",
+       {"pack", texts, "--scenario", "A", "--train", "B", "-o", dir / "out", "--template",
+        texts + "/notes.txt"},
+       65,
+       "scenario_tool: '" + texts + "/notes.txt' is not a program\n"},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.what);
+    fs::remove_all(texts);
+    fs::copy(kColleverde, texts);
+    if (!r.file.empty()) write_file(texts + "/" + r.file, r.bytes);
+    const ToolRun p = r.args.empty() ? pack(dir / "out") : run(r.args);
+    EXPECT_EQ(p.status, r.status);
+    EXPECT_EQ(p.err.substr(0, r.err_start.size()), r.err_start);
+    EXPECT_FALSE(fs::exists(dir / "out"));
+  }
+  // A recorded code does not block with --force; the validity rule still does.
+  write_file(texts + "/line.txt", "[generale]\n[fine]\n");
+  EXPECT_EQ(pack(dir / "out", "", {"--force"}).status, 0);
+  write_file(texts + "/notes.txt", "\x01");
+  EXPECT_EQ(pack(dir / "out2", "", {"--force"}).status, 65);
+}
+
+TEST(Unpack, ABuilderWithoutPayloadPointsToTheCarriedTexts) {
+  const char* builder = builder_or_null();
+  if (builder == nullptr) GTEST_SKIP() << "SCENARIO_BUILDER is not set";
+  TempDir dir;
+  const ToolRun u = run({"unpack", builder, dir / "back"});
+  EXPECT_EQ(u.status, 65);
+  EXPECT_EQ(u.err, "scenario_tool: '" + std::string(builder) +
+                       "' carries no packed scenario: it builds the scenario compiled into it. "
+                       "`scenario_tool export-carried DIR` writes the carried LORVENA texts.\n");
+  EXPECT_FALSE(fs::exists(dir / "back"));
+}
+
+}  // namespace
+}  // namespace scenario::tools
