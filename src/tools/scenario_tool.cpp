@@ -1,7 +1,8 @@
 #include "tools/scenario_tool.h"
 
-#include <CLI/CLI.hpp>
 #include <filesystem>
+
+#include <CLI/CLI.hpp>
 
 #include "output/file_naming.h"
 #include "sources/text_writer.h"
@@ -21,8 +22,8 @@ int export_carried(const std::string& dir, const ScenarioData& carried, std::ost
     err << "scenario_tool: cannot create '" << dir << "': " << ec.message() << "\n";
     return kExitCannotCreate;
   }
-  const ScenarioFiles f =
-      scenario_files(dir, '/', std::string(carried.scenario_name), std::string(carried.train_code));
+  const ScenarioFiles f = scenario_files(dir, '/', std::string(carried.scenario_name),
+                                         std::string(carried.train_code));
   DiskFileSystem disk;
   try {
     write_text_file(disk, f.line_description, carried.line_description);
@@ -34,8 +35,9 @@ int export_carried(const std::string& dir, const ScenarioData& carried, std::ost
     err << "scenario_tool: " << e.what() << "\n";
     return kExitCannotCreate;
   }
-  for (const std::string* p : {&f.line_description, &f.train_description, &f.notes,
-                               &f.slowdown_order, &f.timetable_sheet}) {
+  for (const std::string* p :
+       {&f.line_description, &f.train_description, &f.notes, &f.slowdown_order,
+        &f.timetable_sheet}) {
     out << "wrote " << *p << "\n";
   }
   return 0;
@@ -80,14 +82,14 @@ int run_tool(const std::vector<std::string>& args, std::ostream& out, std::ostre
   bool no_plan = false;
   CLI::App* compile_cmd =
       app.add_subcommand("compile", "Compile a line and a train description into binary files");
-  compile_cmd->add_option("LINE_TEXT", compile.line_text_path, "Line description text")->required();
+  compile_cmd->add_option("LINE_TEXT", compile.line_text_path, "Line description text")
+      ->required();
   compile_cmd->add_option("TRAIN_TEXT", compile.train_text_path, "Train description text")
       ->required();
   compile_cmd->add_option("--scenario", compile.scenario_name, "Scenario name")->required();
   compile_cmd->add_option("--train", compile.train_code, "Train code")->required();
   compile_cmd->add_option("--out", compile.out_dir, "Directory for the binary files")->required();
-  compile_cmd->add_flag("--no-plan", no_plan,
-                        "Build no line plan; an older line plan file stays as it is");
+  compile_cmd->add_flag("--no-plan", no_plan, "Build no line plan; an older line plan file stays as it is");
   compile_cmd->add_flag("--json", compile_json, "Print the report as one JSON object");
 
   std::string inspect_path;
@@ -143,9 +145,8 @@ int run_tool(const std::vector<std::string>& args, std::ostream& out, std::ostre
     return run_compile(compile, compile_json, out, err);
   }
   if (*inspect_cmd) {
-    const OutputStyle style = inspect_json  ? OutputStyle::kJson
-                              : inspect_csv ? OutputStyle::kCsv
-                                            : OutputStyle::kText;
+    const OutputStyle style =
+        inspect_json ? OutputStyle::kJson : inspect_csv ? OutputStyle::kCsv : OutputStyle::kText;
     return inspect_file(inspect_path, style, out, err);
   }
   if (*draw_cmd) return run_draw(draw, out, err);
