@@ -51,3 +51,10 @@ target_link_options(scenario_fuzz_seed PRIVATE -fsanitize=fuzzer-no-link ${SCENA
 # and gives the fuzzer nothing to steer by.
 set_source_files_properties(${PROJECT_SOURCE_DIR}/src/output/binary_files.cpp
   TARGET_DIRECTORY scenario_core PROPERTIES COMPILE_OPTIONS -fno-sanitize=fuzzer-no-link)
+
+# The payload reader: the end of the builder's own file (fuzz/payload_fuzzer.cpp,
+# seeds in fuzz/payload-corpus/).
+add_executable(scenario_payload_fuzz ${PROJECT_SOURCE_DIR}/fuzz/payload_fuzzer.cpp)
+target_link_libraries(scenario_payload_fuzz PRIVATE scenario_core scenario_warnings)
+target_compile_options(scenario_payload_fuzz PRIVATE -fsanitize=fuzzer ${SCENARIO_FUZZ_SANITIZERS})
+target_link_options(scenario_payload_fuzz PRIVATE -fsanitize=fuzzer ${SCENARIO_FUZZ_SANITIZERS})

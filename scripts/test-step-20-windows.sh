@@ -201,5 +201,94 @@ for name in ZEROTEST_linea.dat ZEROTEST_KQ3390.sim ZEROTEST_KQ3390.dat; do
   [[ ! -e "$work/zero/$name" ]] || fail "ZEROTEST under Wine wrote $name"
 done
 
+# --- Packed builder: a scenario appended to the .exe, no compiler involved -------
+# COLLEVERDE (tests/data/pack/colleverde, written by hand) packed into the
+# cross-built builder by the native scenario_tool: started under Wine from
+# another directory it must write what `scenario_tool compile` writes, and the
+# three documents as the texts with CR LF. A damaged payload must be refused
+# with exit status 3 before anything is written.
+pack_step() {
+  local tool=build/native/scenario_tool texts=tests/data/pack/colleverde name status
+  local binaries=(COLLEVERDE_linea.dat COLLEVERDE_R2231.sim COLLEVERDE_R2231.dat)
+  cmake --build build/native -j"$jobs" --target scenario_tool scenario_builder
+  mkdir -p "$work/pack-compiled" "$work/pack-player" "$work/pack-hold" "$work/pack-damaged" \
+    "$work/pack-native-damaged"
+  "$tool" compile "$texts/line.txt" "$texts/train.txt" --scenario COLLEVERDE --train R2231 \
+    --out "$work/pack-compiled" >/dev/null || fail "compile of COLLEVERDE recorded a code"
+
+  echo "-- pack: COLLEVERDE into the Windows builder, run from another directory"
+  "$tool" pack "$texts" --scenario COLLEVERDE --train R2231 --template build/mingw/scenario_builder.exe \
+    -o "$work/pack-player/colleverde.exe" >/dev/null || fail "pack into the .exe failed"
+  status=0
+  (cd "$work/elsewhere" && timeout 120 wine "$work/pack-player/colleverde.exe") || status=$?
+  [[ $status -eq 0 ]] || fail "packed builder ended with status $status"
+  [[ -z "$(ls -A "$work/elsewhere")" ]] || fail "the packed builder wrote into its working directory"
+  for name in "${binaries[@]}"; do
+    cmp -s "$work/pack-player/$name" "$work/pack-compiled/$name" ||
+      fail "packed builder: $name differs from what scenario_tool compile writes"
+  done
+  for name in note:notes rallentamenti:slowdown_order scheda_treno:timetable_sheet; do
+    sed 's/$/\r/' "$texts/${name#*:}.txt" | cmp -s - "$work/pack-player/COLLEVERDE_R2231_${name%%:*}.txt" ||
+      fail "packed builder: COLLEVERDE_R2231_${name%%:*}.txt is not ${name#*:}.txt with CR LF"
+  done
+  [[ $(find "$work/pack-player" -maxdepth 1 -type f | wc -l) -eq 7 ]] ||
+    fail "packed builder: expected the program and six files in its folder"
+
+  echo "-- pack: the window is titled with the packed scenario's name"
+  "$tool" pack "$texts" --scenario COLLEVERDE --train R2231 \
+    --template build/mingw-hold/scenario_builder.exe -o "$work/pack-hold/colleverde.exe" >/dev/null ||
+    fail "pack into the holding .exe failed"
+  (cd "$work/elsewhere" && exec timeout 120 wine "$work/pack-hold/colleverde.exe") &
+  local hold=$!
+  wait_for_window COLLEVERDE || fail "the packed builder's window COLLEVERDE did not appear"
+  sleep 1
+  import -window root artifacts/windows-packed-colleverde.png
+  status=0
+  wait "$hold" || status=$?
+  [[ $status -eq 0 ]] || fail "held packed builder ended with status $status"
+
+  # One byte of the last text changed: the checksum no longer matches.
+  damage() {
+    local size
+    size=$(stat -c %s "$1")
+    printf 'Z' | dd of="$1" bs=1 seek=$((size - 50)) conv=notrunc status=none
+  }
+
+  echo "-- pack: a damaged payload natively: message, exit status 3, nothing written"
+  "$tool" pack "$texts" --scenario COLLEVERDE --train R2231 --template build/native/scenario_builder \
+    -o "$work/pack-native-damaged/damaged" >/dev/null || fail "native pack failed"
+  damage "$work/pack-native-damaged/damaged"
+  status=0
+  (cd "$work/elsewhere" && timeout 120 "$work/pack-native-damaged/damaged" 2>"$work/pack-damaged.err") ||
+    status=$?
+  [[ $status -eq 3 ]] || fail "damaged payload natively ended with status $status, expected 3"
+  grep -Fxq "Scenario data damaged: checksum mismatch" "$work/pack-damaged.err" ||
+    fail "damaged payload natively: $(cat "$work/pack-damaged.err")"
+  [[ $(ls -A "$work/pack-native-damaged") == damaged ]] || fail "damaged payload natively wrote a file"
+
+  echo "-- pack: a damaged payload under Wine: the message box, exit status 3, nothing written"
+  cp "$work/pack-player/colleverde.exe" "$work/pack-damaged/damaged.exe"
+  damage "$work/pack-damaged/damaged.exe"
+  (cd "$work/elsewhere" && exec timeout 120 wine "$work/pack-damaged/damaged.exe") &
+  local damaged_pid=$!
+  wait_for_window damaged || fail "the damaged-payload message box did not appear"
+  sleep 1
+  import -window root artifacts/windows-scenario-damaged.png
+  local _ box
+  for _ in $(seq 40); do
+    kill -0 "$damaged_pid" 2>/dev/null || break
+    for box in $(xdotool search --onlyvisible --name '^damaged$' 2>/dev/null); do
+      xdotool windowactivate --sync "$box" >/dev/null 2>&1 || xdotool windowfocus --sync "$box" >/dev/null 2>&1 || true
+      xdotool key --window "$box" Return >/dev/null 2>&1 || true
+    done
+    sleep 0.5
+  done
+  status=0
+  wait "$damaged_pid" || status=$?
+  [[ $status -eq 3 ]] || fail "damaged payload under Wine ended with status $status, expected 3"
+  [[ $(ls -A "$work/pack-damaged") == damaged.exe ]] || fail "damaged payload under Wine wrote a file"
+}
+pack_step
+
 echo "-- screenshots: artifacts/windows-attendere.png artifacts/windows-errore-1250.png"
 echo "windows step passed"

@@ -58,3 +58,41 @@ if ! (cd "$work" && "$fuzzer" -max_total_time="$seconds" -timeout=20 -rss_limit_
 fi
 grep -E '^stat::(number_of_executed_units|peak_rss_mb)' "$work/fuzz.log" || true
 echo "fuzz: no crash"
+
+# --- The payload reader (the end of the builder's own file) -----------------
+# Seeds named valid-* must be read as a scenario, no-footer-* as no payload,
+# every other one as damaged. PAYLOAD_FUZZ_SECONDS sets its bounded run
+# (default 30).
+echo "-- payload reader: every seed once"
+cmake --build build/fuzz -j"$(nproc)" --target scenario_payload_fuzz
+payload_fuzzer=$root/build/fuzz/scenario_payload_fuzz
+for seed in "$root"/fuzz/payload-corpus/*; do
+  name=$(basename "$seed")
+  if ! out=$(cd "$work" && SCENARIO_FUZZ_REPORT=1 "$payload_fuzzer" "$seed" 2>&1); then
+    echo "$out" >&2
+    echo "FAIL: payload seed $name crashed" >&2
+    exit 1
+  fi
+  case "$name" in
+    valid-*) expected="valid" ;;
+    no-footer*) expected="none" ;;
+    *) expected="damaged" ;;
+  esac
+  if ! grep -Eq "^outcome: $expected(:|\$)" <<<"$out"; then
+    echo "FAIL: payload seed $name: $(grep -m1 '^outcome:' <<<"$out" || echo 'no outcome')" >&2
+    exit 1
+  fi
+done
+echo "-- payload reader: bounded run of ${PAYLOAD_FUZZ_SECONDS:-30}s"
+mkdir "$work/payload-corpus" "$work/payload-artifacts"
+cp "$root"/fuzz/payload-corpus/* "$work/payload-corpus/"
+if ! (cd "$work" && "$payload_fuzzer" -max_total_time="${PAYLOAD_FUZZ_SECONDS:-30}" -timeout=10 \
+        -rss_limit_mb=2048 -artifact_prefix="$work/payload-artifacts/" -print_final_stats=1 \
+        payload-corpus 2>payload-fuzz.log); then
+  keep=1
+  tail -n 60 "$work/payload-fuzz.log" >&2
+  echo "FAIL: crashing input and log kept in $work/payload-artifacts and $work/payload-fuzz.log" >&2
+  exit 1
+fi
+grep -E '^stat::(number_of_executed_units|peak_rss_mb)' "$work/payload-fuzz.log" || true
+echo "payload fuzz: no crash"

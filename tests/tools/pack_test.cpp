@@ -259,6 +259,18 @@ TEST_F(PackTest, RefusesWhatTheBuilderWouldRefuseOrRecord) {
   EXPECT_EQ(pack(dir / "out2", "", {"--force"}).status, 65);
 }
 
+// Without --template the builder beside the tool is taken; the tests run
+// from the build tree, where the builder sits beside them.
+TEST_F(PackTest, TheDefaultTemplateIsTheBuilderBesideTheTool) {
+  if (fs::path(builder_).parent_path() != fs::read_symlink("/proc/self/exe").parent_path()) {
+    GTEST_SKIP() << "the builder is not beside the tests";
+  }
+  const ToolRun p = run(
+      {"pack", dir / "texts", "--scenario", "COLLEVERDE", "--train", "R2231", "-o", dir / "out"});
+  ASSERT_EQ(p.status, 0) << p.err;
+  EXPECT_EQ(read_payload(read_file(dir / "out")).payload_offset, read_file(builder_).size());
+}
+
 TEST(Unpack, ABuilderWithoutPayloadPointsToTheCarriedTexts) {
   const char* builder = builder_or_null();
   if (builder == nullptr) GTEST_SKIP() << "SCENARIO_BUILDER is not set";
