@@ -31,14 +31,14 @@ seeds = {
     "valid-small": b"\x00" + PROGRAM + SMALL,
     "valid-1000-lines": b"\x00" + PROGRAM + FULL,
     # A packed builder packed again without its payload taken off first.
-    "footer-inside-footer": b"\x00" + PROGRAM + SMALL + payload(b"ALTRO", b"T2", [[], [], [], [], []]),
+    "valid-footer-inside-footer": b"\x00" + PROGRAM + SMALL + payload(b"ALTRO", b"T2", [[], [], [], [], []]),
     "bad-crc": b"\x00" + PROGRAM + SMALL[:-12] + b"\x00\x00\x00\x00" + MAGIC,
     "truncated-program": b"\x00" + SMALL[10:],
     "huge-sizes": b"\x00" + PROGRAM + SMALL[:-44] + struct.pack("<8I", 1, *([0xFFFFFFFF] * 7)) + b"\x00" * 4 + MAGIC,
     "device-name-resealed": b"\x01" + PROGRAM + payload(b"COM1", b"T1", [LINE, TRAIN, [], [], []]),
     "end-marker-line-resealed": b"\x01" + PROGRAM + payload(b"A", b"B", [[b"riferimento fine del file"], [], [], [], []]),
     "version-2": b"\x01" + PROGRAM + payload(b"A", b"B", [[], [], [], [], []], version=2),
-    "magic-only": b"\x00" + MAGIC,
+    "no-footer-magic-only": b"\x00" + MAGIC,
     "no-footer": b"\x00" + PROGRAM,
 }
 out = os.path.join(os.path.dirname(os.path.abspath(__file__)), "payload-corpus")
