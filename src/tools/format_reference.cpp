@@ -235,7 +235,7 @@ void markdown_check_rules(std::string* md) {
       "what it accepts but is almost always a mistake.\n\n"
       "| Id | Severity | Meaning | Example |\n|---|---|---|---|\n";
   for (const CheckRule& r : check_rules()) {
-    *md += fmt::format("| `{}` | {} | {} | `{}` |\n", r.id,
+    *md += fmt::format("| `{}` | {} | {} | {} |\n", r.id,
                        r.severity == Severity::kError ? "error" : "warning", r.meaning, r.example);
   }
 }

@@ -9,6 +9,7 @@
 #include <optional>
 #include <variant>
 
+#include "model/cell_geometry.h"
 #include "platform/file_system.h"
 #include "tools/text_encoding.h"
 
@@ -17,14 +18,11 @@ namespace {
 
 using Json = nlohmann::ordered_json;
 
-/// Metres per cell. The model has no public name for it yet.
-constexpr int64_t kCellLengthM = 50;
-
 // --- The names ---------------------------------------------------------------------
 
 constexpr InspectName kCellNames[] = {
-    {"left_type", "signal (kind 1)", "value4 / 10 remainder, divided by 3: the left type"},
-    {"right_type", "signal", "value4 remainder 3: the right type"},
+    {"left_type", "signal (kind 1)", "(value4 remainder 10) / 3"},
+    {"right_type", "signal", "(value4 remainder 10) remainder 3"},
     {"repeater", "signal", "value4 / 10"},
     {"left_aspect_1", "signal", "value1 / 10"},
     {"left_aspect_2", "signal", "value2 / 10"},
@@ -366,8 +364,6 @@ std::vector<Profile> profiles() {
   };
 }
 
-int64_t metres_of(int64_t index) { return index * kCellLengthM; }
-
 Json named_json(const std::vector<Named>& values, const std::vector<Named>& unnamed) {
   Json j = Json::object();
   for (const Named& n : values) j[std::string(n.name)] = to_json(n.value);
@@ -388,7 +384,7 @@ void print_cell_grid_csv(const std::vector<TrackCell>& cells, std::ostream& out)
     view.values.push_back({"line_speed_kmh", int64_t{speed_kmh(c)}});
     view.values.push_back({"gradient_per_mille", int64_t{gradient(c)}});
     view.values.push_back({"adhesion", int64_t{adhesion(c)}});
-    out << i << ',' << metres_of(static_cast<int64_t>(i)) << ',' << int{c.kind} << ','
+    out << i << ',' << cell_start_m(static_cast<int64_t>(i)) << ',' << int{c.kind} << ','
         << csv_field(kind_name(c.kind)) << csv_columns(cell_names(), view.values, view.unnamed)
         << '\n';
   }
@@ -405,7 +401,7 @@ void print_cell_grid_json(std::string_view name, const std::vector<TrackCell>& c
     if (!cell_in_use(cells[i])) continue;
     const CellView view = view_cell(cells, i);
     Json cell{{"index", i},
-              {"metres", metres_of(static_cast<int64_t>(i))},
+              {"metres", cell_start_m(static_cast<int64_t>(i))},
               {"kind", cells[i].kind},
               {"kind_name", kind_name(cells[i].kind)}};
     cell.update(named_json(view.values, view.unnamed));
@@ -418,8 +414,8 @@ void print_cell_grid_json(std::string_view name, const std::vector<TrackCell>& c
       if (p.skip_zero && r.value == 0) continue;
       runs.push_back({{"first_cell", r.first},
                       {"last_cell", r.last},
-                      {"from_m", metres_of(r.first)},
-                      {"to_m", metres_of(r.last)},
+                      {"from_m", cell_start_m(r.first)},
+                      {"to_m", cell_start_m(r.last)},
                       {"value", r.value}});
     }
     j[p.key] = runs;
@@ -432,7 +428,7 @@ void print_cell_grid_text(std::string_view name, const std::vector<TrackCell>& c
   const size_t last = cells.size() - 1;
   const size_t in_use = static_cast<size_t>(std::count_if(cells.begin(), cells.end(), cell_in_use));
   out << fmt::format("{}: cell grid of {} cells (0 .. {}), metres 0 .. {}\n\n", name, cells.size(),
-                     last, metres_of(static_cast<int64_t>(last)));
+                     last, cell_start_m(static_cast<int64_t>(last)));
   out << fmt::format("cells in use: {}\n", in_use);
   out << fmt::format("{:>7} {:>8}  {:<32} {}\n", "index", "metres", "kind", "values");
   for (size_t i = 0; i < cells.size(); ++i) {
@@ -446,7 +442,7 @@ void print_cell_grid_text(std::string_view name, const std::vector<TrackCell>& c
     if (!view.unnamed.empty()) {
       values += fmt::format("{}unnamed: {}", values.empty() ? "" : "; ", joined(view.unnamed));
     }
-    out << fmt::format("{:>7} {:>8}  {:<32} {}\n", i, metres_of(static_cast<int64_t>(i)),
+    out << fmt::format("{:>7} {:>8}  {:<32} {}\n", i, cell_start_m(static_cast<int64_t>(i)),
                        kind_name(c.kind), values);
   }
   for (const Profile& p : profiles()) {
@@ -454,7 +450,7 @@ void print_cell_grid_text(std::string_view name, const std::vector<TrackCell>& c
     for (const Run& r : runs_of(cells, p.value)) {
       if (p.skip_zero && r.value == 0) continue;
       out << fmt::format("  cells {:>6} .. {:>6}  metres {:>8} .. {:>8}  {:>5}\n", r.first, r.last,
-                         metres_of(r.first), metres_of(r.last), r.value);
+                         cell_start_m(r.first), cell_start_m(r.last), r.value);
     }
   }
 }
