@@ -20,43 +20,61 @@ struct GlossaryEntry {
 // stay Italian in the format; this is where an author looks them up.
 constexpr GlossaryEntry kGlossary[] = {
     {"abbattimento",
-     "a marked point in the cell grid, with a speed (kind 12) or without (kind 13); the builder "
-     "also derives such points itself, with speed 180, near slow-downs and signals"},
-    {"aderenza, aderenze", "adhesion; the header \"[aderenze]\" (plural) means nothing"},
-    {"Attendere", "\"please wait\": the builder's only window text"},
-    {"cartello indicatore, cartelli", "indicator board: a board with a text; boards"},
-    {"chilometrica, progressiva chilometrica", "kilometric progressive: a chainage triple"},
-    {"codici", "codes (\"ripetizione segnali 4 codici\": signal repetition with 4 codes)"},
-    {"curva, curve", "curve, curves; in \"curvas4\" s is sinistra (left), d destra (right)"},
-    {"dati_linea, dati_treno, ...", "the builder's writers of the texts (dati: data)"},
+     "a speed-reduction point: a cell with a speed (kind 12) or without (kind 13), from an "
+     "abbattimento row or derived by the builder itself, with speed 180, around slow-downs and "
+     "signals"},
+    {"aderenza, aderenze",
+     "adhesion: the adhesion value from a position on; \"[aderenze]\" is "
+     "a header that means nothing"},
+    {"Attendere", "\"please wait\": the builder window's only label during a run"},
+    {"cartello indicatore, cartelli",
+     "a text board beside the line: a cell of kind 14 and a train file slot for its text; "
+     "\"[cartelli]\" is a header"},
+    {"codici", "codes: \"ripetizione segnali 4 codici\" is a repetition with 4 codes"},
+    {"curva, curve",
+     "a curve of class 1 to 6 on one side, which bends the line plan; in \"curvas4\" s is "
+     "sinistra (left), d destra (right)"},
+    {"dati_, memorizza_, memo_",
+     "the builder's operations: the writers of the texts (dati: data), the compile steps "
+     "(memorizza: store), the cell writers"},
     {"due, tre, uno", "two, three, one"},
-    {"Errore n.", "\"error number\": the message of a reserved-slot fault (1250, 1251)"},
+    {"Errore n.", "the reserved-slot message box \" Errore n. 1250\" / \" Errore n. 1251\""},
     {"fine", "end: \"[fine]\" closes both texts and means nothing"},
     {"generale", "general: \"[generale]\" starts what the readers read"},
-    {"indicatori_vmax", "maximum-speed indicators: a pair of speed boards"},
+    {"indicatori_vmax", "a pair of speed indicator boards: up to three speeds per side"},
     {"indicazioni", "indications: a header that means nothing"},
-    {"linea", "line: *_linea.txt, the line description; *_linea.dat, the line plan"},
+    {"linea",
+     "the line: the line description (SCENARIO_linea.txt) and the line plan "
+     "(SCENARIO_linea.dat)"},
     {"lunghezza percorso", "route length"},
-    {"massa frenata, percentuale massa frenata", "braked weight; braked-weight percentage"},
-    {"memorizza_, memo_", "the builder's compile steps and cell writers (memorizza: store)"},
+    {"massa frenata", "braked mass: \"percentuale massa frenata\" is the braked-weight percentage"},
     {"montagna, montagne",
-     "mountain: a range of cells with a montagna type, and its markers (kind 11); the builder "
-     "gives it no other meaning"},
-    {"note", "notes: the scenario notes document"},
-    {"numero vetture", "number of coaches"},
-    {"orologio", "clock"},
-    {"pendenza, pendenze", "gradient, gradients"},
-    {"rallentamento, rallentamenti", "slow-down, slow-downs"},
+     "a \"mountain\" range: a stretch of cells that carry its type; with a type above 10, every "
+     "fourth cell of the range also gets a marker (kind 11) when it is empty. The builder gives "
+     "it no other meaning"},
+    {"note", "the scenario notes, a document in Italian prose (_note.txt)"},
+    {"numero vetture", "the number of coaches"},
+    {"orologio", "the clock at the start of the run: hours, minutes, seconds"},
+    {"pendenza, pendenze", "a gradient from its position on; \"[pendenze]\" is a header"},
+    {"progressiva chilometrica",
+     "a kilometric progressive: a triple of numbers for the kilometre posts, ordered and kept in "
+     "train file slots 81 to 83"},
+    {"rallentamento, rallentamenti",
+     "a temporary slow-down: warning board, start and end cells with their speed; also the "
+     "slow-down order form (_rallentamenti.txt)"},
     {"riferimento fine del file", "\"end of file reference\": the line after \"[fine]\""},
-    {"ripetizione segnali", "signal repetition"},
-    {"sabbia", "sand"},
-    {"scheda treno", "timetable sheet: the driver's timetable document"},
-    {"segnale, segnali", "signal, signals"},
-    {"sfondo", "background"},
-    {"stazione, stazioni", "station, stations"},
-    {"sx, dx", "left-hand, right-hand side (sinistra, destra)"},
+    {"ripetizione segnali",
+     "signal repetition: its start, its end and the number of codes (4 or 9)"},
+    {"sabbia", "the train's sand supply"},
+    {"scheda treno", "the timetable sheet, a document for the driver (_scheda_treno.txt)"},
+    {"segnale, segnali",
+     "a signal: a cell with its aspects, types and time, and four approach "
+     "cells before it"},
+    {"sfondo", "background: the three background values of the line, kept in slot 85"},
+    {"stazione, stazioni", "a station: its area, its stop cell and its slot in the train file"},
+    {"sx, dx", "left-hand and right-hand side (sinistra, destra)"},
     {"treno", "train"},
-    {"vel_limite, velocita", "speed limit; speed"},
+    {"vel_limite, velocita", "speed limit; the line speed from a position on (stored as km/h / 5)"},
 };
 
 constexpr size_t kWrapWidth = 100;
