@@ -17,10 +17,19 @@ if(NOT nlohmann_json_FOUND)
     "or configure with -DSCENARIO_TOOLS=OFF")
 endif()
 
+find_package(fmt CONFIG QUIET)
+if(NOT fmt_FOUND)
+  message(FATAL_ERROR
+    "scenario_tool needs fmt (Debian: libfmt-dev; scripts/ensure-deps.sh tools), "
+    "or configure with -DSCENARIO_TOOLS=OFF")
+endif()
+
 file(GLOB TOOLS_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/src/tools/*.cpp)
 list(REMOVE_ITEM TOOLS_SOURCES ${PROJECT_SOURCE_DIR}/src/tools/scenario_tool_main.cpp)
 add_library(scenario_tools STATIC ${TOOLS_SOURCES})
 target_link_libraries(scenario_tools PUBLIC scenario_core PRIVATE CLI11::CLI11 nlohmann_json::nlohmann_json scenario_warnings)
+# Header-only, so that the tools need no fmt library when cross-built for Windows.
+target_link_libraries(scenario_tools PRIVATE fmt::fmt-header-only)
 
 # The tool carries the same scenario as the builder, for export-carried.
 add_executable(scenario_tool src/tools/scenario_tool_main.cpp)
@@ -35,7 +44,8 @@ if(SCENARIO_TESTS)
     scenario_warnings)
   # Rendered pictures go under the build tree: a test never writes into the sources.
   target_compile_definitions(scenario_tool_tests PRIVATE
-    SCENARIO_ARTIFACTS_DIR="${PROJECT_BINARY_DIR}/artifacts")
+    SCENARIO_ARTIFACTS_DIR="${PROJECT_BINARY_DIR}/artifacts"
+    SCENARIO_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
   # The byte comparison with the builder's own output runs the builder.
   add_dependencies(scenario_tool_tests scenario_builder)
   include(GoogleTest)

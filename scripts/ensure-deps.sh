@@ -8,7 +8,7 @@ declare -A groups=(
   [format]="clang-format-14"
   [windows]="g++-mingw-w64-x86-64 wine64 wine fonts-wine xvfb imagemagick x11-utils xauth xdotool"
   [fuzz]="clang-14 libclang-rt-14-dev"
-  [tools]="libcli11-dev nlohmann-json3-dev librsvg2-bin"
+  [tools]="libcli11-dev nlohmann-json3-dev libfmt-dev librsvg2-bin"
   [bench]="libbenchmark-dev time"
 )
 

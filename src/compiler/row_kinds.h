@@ -129,6 +129,29 @@ std::span<const RowKind> row_kinds();
 std::span<const RowKind> row_kinds(Zone zone);
 const RowKind& row_kind(RowId id);
 
+/// How one zone is read: where it starts and ends, how its keys are tested,
+/// and the header lines the carried texts write into it, which match no key
+/// and so mean nothing.
+struct ZoneRules {
+  Zone zone;
+  /// "line description, general section".
+  std::string_view title;
+  std::string_view starts;
+  std::string_view ends;
+  std::string_view key_rule;
+  std::string_view hyphen_rule;
+  std::span<const std::string_view> header_lines;
+};
+const ZoneRules& zone_rules(Zone zone);
+
+/// A rule of a whole description text rather than of one row: the code
+/// page, the line ends, how items are split, quoting, the end of the text.
+struct FileRule {
+  std::string_view topic;
+  std::string_view text;
+};
+std::span<const FileRule> file_rules();
+
 /// True when `key_item` passes the kind's key test: it contains every word,
 /// case ignored where the kind says so (ASCII letters only).
 bool key_matches(const RowKind& kind, std::string_view key_item);

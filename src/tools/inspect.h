@@ -1,6 +1,7 @@
 #pragma once
 
 #include <ostream>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -20,17 +21,33 @@ constexpr int kExitNoInput = 66;
 constexpr int kExitSoftware = 70;
 constexpr int kExitCannotCreate = 73;
 
+/// One name that `inspect` prints (a JSON key, a CSV column, a word of the
+/// text output), with where it appears and what it means. The names are the
+/// value names of the description rows wherever a field holds such a value.
+struct InspectName {
+  std::string_view name;
+  std::string_view applies_to;
+  std::string_view meaning;
+};
+
+/// A cell grid: the names of a cell's values by kind, the approach parts and
+/// the profiles, in CSV column order.
+std::span<const InspectName> cell_names();
+/// A train file: the names of a slot's values by role, in CSV column order.
+std::span<const InspectName> slot_names();
+/// A line plan: the keys of its JSON summary.
+std::span<const InspectName> plan_names();
+
 /// Reads `path`, picks its format by name and prints it. Returns 0, or
 /// kExitUsage when the name fits no format, kExitNoInput when the file cannot
 /// be read, kExitBadData when its content is refused (message on `err`).
-int inspect_file(const std::string& path, OutputStyle style, std::ostream& out,
-                 std::ostream& err);
+int inspect_file(const std::string& path, OutputStyle style, std::ostream& out, std::ostream& err);
 
-/// The cells in use with their fields, then the speed, gradient, adhesion
+/// The cells in use with their named values, then the speed, gradient, adhesion
 /// and montagna profiles as runs. CSV lists every cell.
-void print_cell_grid(std::string_view name, const std::vector<TrackCell>& cells,
-                     OutputStyle style, std::ostream& out);
-/// Every slot in use with every field.
+void print_cell_grid(std::string_view name, const std::vector<TrackCell>& cells, OutputStyle style,
+                     std::ostream& out);
+/// Every slot in use with its named values.
 void print_train_file(std::string_view name, const StationTable& table, OutputStyle style,
                       std::ostream& out);
 /// Point count, extent and final heading; CSV lists every point.

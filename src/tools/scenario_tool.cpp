@@ -7,6 +7,7 @@
 #include "output/file_naming.h"
 #include "sources/text_writer.h"
 #include "tools/compile_report.h"
+#include "tools/explain.h"
 #include "tools/inspect.h"
 #include "tools/pack.h"
 #include "tools/route_drawing.h"
@@ -118,6 +119,9 @@ int run_tool(const std::vector<std::string>& args, std::ostream& out, std::ostre
   synth_cmd->add_option("--length", synth_length, "Route length in metres, whole kilometres")
       ->capture_default_str();
 
+  ExplainCommand explain;
+  add_explain_command(app, &explain);
+
   std::string export_dir;
   CLI::App* export_cmd = app.add_subcommand("export-carried", "");
   export_cmd->group("");  // hidden: a helper for the documentation script
@@ -151,6 +155,7 @@ int run_tool(const std::vector<std::string>& args, std::ostream& out, std::ostre
   }
   if (*draw_cmd) return run_draw(draw, out, err);
   if (*synth_cmd) return write_synthetic(synth_length, synth_dir, out, err);
+  if (explain.chosen()) return explain.run(out, err);
   if (*export_cmd) return export_carried(export_dir, carried, out, err);
   return kExitUsage;
 }
