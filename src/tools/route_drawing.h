@@ -20,6 +20,9 @@ struct RouteFiles {
   std::optional<PlanFile> plan;
 };
 
+/// Metres of route per cell of the grid.
+constexpr int64_t kCellLengthM = 50;
+
 /// Plans never draw more points than this, whatever the route length.
 constexpr size_t kMaxPlanPoints = 3000;
 

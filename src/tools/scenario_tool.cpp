@@ -8,6 +8,7 @@
 #include "sources/text_writer.h"
 #include "tools/compile_report.h"
 #include "tools/inspect.h"
+#include "tools/preview.h"
 #include "tools/route_drawing.h"
 #include "tools/synthetic_route.h"
 
@@ -117,6 +118,9 @@ int run_tool(const std::vector<std::string>& args, std::ostream& out, std::ostre
   synth_cmd->add_option("--length", synth_length, "Route length in metres, whole kilometres")
       ->capture_default_str();
 
+  PreviewCommand preview;
+  add_preview_command(app, preview);
+
   std::string export_dir;
   CLI::App* export_cmd = app.add_subcommand("export-carried", "");
   export_cmd->group("");  // hidden: a helper for the documentation script
@@ -144,6 +148,7 @@ int run_tool(const std::vector<std::string>& args, std::ostream& out, std::ostre
     return inspect_file(inspect_path, style, out, err);
   }
   if (*draw_cmd) return run_draw(draw, out, err);
+  if (*preview.cmd) return run_preview(preview.req, out, err);
   if (*synth_cmd) return write_synthetic(synth_length, synth_dir, out, err);
   if (*export_cmd) return export_carried(export_dir, carried, out, err);
   return kExitUsage;
