@@ -8,9 +8,11 @@
 #include <nlohmann/json.hpp>
 
 #include "compiler/check_mode.h"
-#include "driver/file_naming.h"
+#include "model/cell_geometry.h"
+#include "model/error_code.h"
 #include "output/compile_stage.h"
 #include "output/error_codes.h"
+#include "output/file_naming.h"
 #include "tools/compile_report.h"
 #include "tools/compiled_files.h"
 #include "tools/inspect.h"
@@ -55,7 +57,7 @@ Json runs_json(const std::vector<TrackCell>& cells, int64_t last_cell,
   for (const Run& r : runs_of(cells, value)) {
     if (r.first > last_cell) break;
     const int64_t last = std::min(r.last, last_cell);
-    out.push_back({r.first * kCellLengthM, (last + 1) * kCellLengthM, r.value});
+    out.push_back({cell_start_m(r.first), cell_start_m(last + 1), r.value});
   }
   return out;
 }
@@ -173,7 +175,9 @@ void compile(Compiled& c, const std::string& line_text, const std::string& train
   c.mem.put(c.files.train_description, train_text);
   c.st.scenario_name = req.scenario_name;
   c.st.train_code = req.train_code;
-  CheckContext ctx{&c.diagnostics, &c.rows};
+  CheckContext ctx;
+  ctx.sink = &c.diagnostics;
+  ctx.rows = &c.rows;
   c.result = memorizza_percorso(c.st, c.mem, c.files, 1, &ctx);
 }
 
@@ -184,9 +188,10 @@ void add_recorded_code(Compiled& c, const PreviewRequest& req) {
   CompileReport r;
   r.error_code = c.st.error_code;
   r.error_position_m = c.st.error_position_m;
-  r.fatal = c.result.fatal_code.empty() ? 0 : std::stoi(c.result.fatal_code);
+  r.fatal = c.result.fatal_code;
   r.files = c.result.files_written;
-  const bool from_finishing_pass = r.error_code >= 11 && r.error_code <= 13;
+  const ErrorCodeInfo* info = find_error_code(r.error_code);
+  const bool from_finishing_pass = info != nullptr && info->position == PositionRule::kCell;
   if (r.error_code != 0 && !from_finishing_pass) r.origin = c.st.error_origin;
   if (r.origin.file == SourceOrigin::File::kLineDescription) r.origin_path = req.line_text_path;
   if (r.origin.file == SourceOrigin::File::kTrainDescription) r.origin_path = req.train_text_path;
@@ -253,7 +258,7 @@ std::string preview_data_json(const std::string& line_text, const std::string& t
   for (int64_t i = 0; i <= last_cell; ++i) {
     const TrackCell& cell = cells[static_cast<size_t>(i)];
     if (!cell_in_use(cell)) continue;
-    const int64_t m = i * kCellLengthM;
+    const int64_t m = cell_start_m(i);
     cell_fields[std::to_string(i)] = cell_json(cell);
     std::string label;
     if (cell.kind == kTextBoard && cell.value1 >= 0 && cell.value1 < kStationSlots) {
@@ -270,7 +275,7 @@ std::string preview_data_json(const std::string& line_text, const std::string& t
           break;
         }
       }
-      slow.push_back({m, end * kCellLengthM, cell.value1, i});
+      slow.push_back({m, cell_start_m(end), cell.value1, i});
     }
     if (cell.kind == kSlowDownWarning) warn.push_back({m, cell.value1, i});
   }
@@ -293,7 +298,7 @@ std::string preview_data_json(const std::string& line_text, const std::string& t
                         {"to", r.area_end_m},
                         {"time", clock_text(r.time_s)},
                         {"cell", r.position_m / kCellLengthM}});
-    if (r.position_m <= last_cell * kCellLengthM) axis_m = std::max<int64_t>(axis_m, r.position_m);
+    if (r.position_m <= cell_start_m(last_cell)) axis_m = std::max<int64_t>(axis_m, r.position_m);
   }
   data["stations"] = stations;
   data["lengthM"] = axis_m;
@@ -323,7 +328,7 @@ std::string preview_data_json(const std::string& line_text, const std::string& t
     } else if (d.at.line > 0) {
       for (const LoggedRow& r : c.rows) {
         if (r.at.file == d.at.file && r.at.line == d.at.line && r.cell >= 0) {
-          where = r.cell * kCellLengthM;
+          where = cell_start_m(r.cell);
           break;
         }
       }

@@ -182,7 +182,7 @@ PlanPoints plan_points(const PlanFile& plan, int64_t last_m) {
 class Drawing {
  public:
   explicit Drawing(const RouteFiles& route) : route_(route) {
-    const int64_t last_cell_m = static_cast<int64_t>(route.cells.size() - 1) * kCellLengthM;
+    const int64_t last_cell_m = cell_start_m(static_cast<int64_t>(route.cells.size()) - 1);
     int64_t length = route.stations[kTrainValuesSlot].area_end_m;
     if (length <= 0 || length > last_cell_m)
       length = std::max<int64_t>(last_cell_m - CellGrid::kMarginM, 0);
@@ -353,9 +353,9 @@ class Drawing {
   std::vector<std::pair<double, double>> steps(const std::vector<Run>& runs, const Scale& sc) {
     std::vector<std::pair<double, double>> pts;
     for (const Run& r : runs) {
-      const double from = static_cast<double>(r.first * kCellLengthM);
+      const double from = static_cast<double>(cell_start_m(r.first));
       if (from > static_cast<double>(axis_end_m_)) break;
-      const double to = static_cast<double>((r.last + 1) * kCellLengthM);
+      const double to = static_cast<double>(cell_start_m(r.last + 1));
       pts.emplace_back(mx(from), sc.y(r.value));
       pts.emplace_back(mx(to), sc.y(r.value));
     }
@@ -411,9 +411,9 @@ class Drawing {
     svg_.polyline(steps(runs, sc), "#1f4e99", 1.5);
     Labels labels;
     for (const SlowDown& s : slow) {
-      const double x0 = mx(static_cast<double>(s.start * kCellLengthM));
+      const double x0 = mx(static_cast<double>(cell_start_m(s.start)));
       // A short slow-down still gets a visible bar.
-      const double x1 = std::max(mx(static_cast<double>(s.end * kCellLengthM)), x0 + 4);
+      const double x1 = std::max(mx(static_cast<double>(cell_start_m(s.end))), x0 + 4);
       const double y = sc.y(s.speed);
       svg_.line(x0, y, x1, y, "#c0392b", 4);
       const std::string t = std::to_string(s.speed);
@@ -422,7 +422,8 @@ class Drawing {
     }
     for (size_t i = 0; i < cells.size(); ++i) {
       if (cells[i].kind != kSlowDownWarning) continue;
-      const double x = mx(static_cast<double>(i * kCellLengthM)), y = sc.y(cells[i].value1);
+      const double x = mx(static_cast<double>(cell_start_m(static_cast<int64_t>(i)))),
+                   y = sc.y(cells[i].value1);
       svg_.raw("<path d=\"M" + num(x) + "," + num(y - 9) + " l-4,7 l8,0 z\" fill=\"#e67e22\"/>\n");
     }
     svg_.text(kLeft + kPlotWidth - 4, top + 12,
@@ -439,7 +440,7 @@ class Drawing {
     double last_x = -1;
     for (size_t i = 0; i < route_.cells.size(); ++i) {
       if (!select(route_.cells[i])) continue;
-      const double metres = static_cast<double>(i * kCellLengthM);
+      const double metres = static_cast<double>(cell_start_m(static_cast<int64_t>(i)));
       if (metres > static_cast<double>(axis_end_m_)) break;
       // Ticks closer than a third of a pixel would only be drawn over each other.
       const double x = mx(metres);
@@ -482,7 +483,7 @@ class Drawing {
       if (cells[i].kind != kTextBoard) continue;
       const int slot = cells[i].value1;
       if (slot < 0 || slot >= kStationSlots) continue;
-      const double metres = static_cast<double>(i * kCellLengthM);
+      const double metres = static_cast<double>(cell_start_m(static_cast<int64_t>(i)));
       if (metres > static_cast<double>(axis_end_m_)) break;
       const std::string& t = route_.stations[static_cast<size_t>(slot)].name;
       const double x = mx(metres);

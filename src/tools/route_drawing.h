@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "model/cell_geometry.h"
 #include "model/station_table.h"
 #include "model/track_cell.h"
 #include "tools/compiled_files.h"
@@ -19,9 +20,6 @@ struct RouteFiles {
   /// Absent when the scenario was compiled without a line plan.
   std::optional<PlanFile> plan;
 };
-
-/// Metres of route per cell of the grid.
-constexpr int64_t kCellLengthM = 50;
 
 /// Plans never draw more points than this, whatever the route length.
 constexpr size_t kMaxPlanPoints = 3000;
