@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <map>
 #include <nlohmann/json.hpp>
+#include <span>
 
 #include "compiler/check_mode.h"
 #include "model/cell_geometry.h"
@@ -238,8 +239,14 @@ std::string preview_data_json(const std::string& line_text, const std::string& t
     const LoggedRow& r = c.rows[i];
     Json items = Json::array();
     for (const std::string& it : r.items) items.push_back(utf8(it));
+    // Where the row acts: its first value, for the kinds whose first value is
+    // a position along the route.
+    const std::span<const ValueSpec> values = row_kind(r.kind).values;
+    const bool placed =
+        !values.empty() && (values[0].name == "position_m" || values[0].name == "start_m");
+    const int64_t at = placed && !r.items.empty() ? item_number(r.items, 0) : -1;
     rows.push_back({static_cast<int>(r.kind), std::string(1, file_letter(r.at.file)), r.at.line,
-                    r.at.column, utf8(r.at.item), items, r.cell});
+                    r.at.column, utf8(r.at.item), items, r.cell, at});
     if (r.cell >= 0) row_of_cell.emplace(r.cell, i);
     if (r.kind == RowId::kCurve) {
       const auto [side, cls] = curve_side_class(r.at.item);

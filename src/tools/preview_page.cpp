@@ -125,11 +125,19 @@ function buildModel() {
     if (!byKind.has(k)) byKind.set(k, []);
     byKind.get(k).push(o);
   }
+  // Rows by kind, in order of the position they act at.
+  const rowsByKindPos = new Map();
+  D.rows.forEach((r, i) => {
+    if (r[7] < 0) return;
+    if (!rowsByKindPos.has(r[0])) rowsByKindPos.set(r[0], []);
+    rowsByKindPos.get(r[0]).push([r[7], i]);
+  });
+  for (const list of rowsByKindPos.values()) list.sort((a, b) => a[0] - b[0]);
   const rowsByKindCell = new Map();
   D.rows.forEach((r, i) => { if (r[6] >= 0) rowsByKindCell.set(r[0] + ':' + r[6], i); });
   const rowsByLine = new Map();
   D.rows.forEach((r, i) => rowsByLine.set(r[1] + ':' + r[2], i));
-  M = {kinds, byKind, rowsByKindCell, rowsByLine,
+  M = {kinds, byKind, rowsByKindCell, rowsByKindPos, rowsByLine,
     pick: (ks) => ks.flatMap((k) => byKind.get(k) || []).sort((a, b) => a[0] - b[0])};
   M.signals = M.pick([KIND.signal]);
   M.boards = M.pick([KIND.speedBoard]);
@@ -551,12 +559,23 @@ function cellText(cell) {
   const parts = CELL_FIELDS.map((n, i) => n + ' ' + f[i]);
   return 'cell ' + cell + ' at ' + km(cell * D.cellM) + ' km: ' + (KIND_NAME[f[0]] || 'kind ' + f[0]) + '\n  ' + parts.join(', ');
 }
-function rowForCell(kindIds, cell) {
+// The row that put an object into `cell`; else the row of those kinds that
+// acts at `m` (exact) or last before it (a profile's row).
+function rowForCell(kindIds, cell, m, exact) {
   for (const id of kindIds) {
     const ri = M.rowsByKindCell.get(id + ':' + cell);
     if (ri !== undefined) return ri;
   }
-  return undefined;
+  if (m === undefined) return undefined;
+  let best;
+  for (const id of kindIds) {
+    const list = M.rowsByKindPos.get(id) || [];
+    const i = lowerBound(list, m + 1, (q) => q[0]) - 1;
+    if (i < 0) continue;
+    if (exact && list[i][0] !== m) continue;
+    if (best === undefined || list[i][0] > D.rows[best][7]) best = list[i][1];
+  }
+  return best;
 }
 function nearest(objs, key, x) {
   let best = null, bd = 7;
@@ -584,7 +603,7 @@ function hover(x, y) {
     const lists = {signals: M.signals, boards: M.boards, points: M.points, texts: M.texts};
     if (lists[id]) {
       const o = nearest(lists[id], (q) => q[0], x);
-      if (o) text = (KIND_NAME[o[2]] || '') + (o[3] ? ' ' + o[3] : '') + '\n' + rowText(rowForCell(keysOf(id), o[1])) + '\n' + cellText(o[1]);
+      if (o) text = (KIND_NAME[o[2]] || '') + (o[3] ? ' ' + o[3] : '') + '\n' + rowText(rowForCell(keysOf(id), o[1], o[0], true)) + '\n' + cellText(o[1]);
     } else if (id === 'stations') {
       const s = nearest(M.stations, (q) => q.pos, x);
       if (s) text = stationText(s);
@@ -598,11 +617,11 @@ function hover(x, y) {
     } else if (id === 'speed') {
       const s = D.slow.find((q) => m >= q[0] && m <= q[1]);
       const r = runAt(D.profiles.speed, m);
-      text = 'line speed ' + (r ? r[2] : '?') + ' km/h at ' + km(Math.round(m)) + ' km' + (r ? '\n' + rowText(rowForCell(keysOf('speed'), r[0] / D.cellM)) : '');
-      if (s) text += '\nslow-down ' + s[2] + ' km/h, ' + km(s[0]) + ' – ' + km(s[1]) + ' km\n' + rowText(rowForCell(keysOf('slow'), s[3])) + '\n' + cellText(s[3]);
+      text = 'line speed ' + (r ? r[2] : '?') + ' km/h at ' + km(Math.round(m)) + ' km' + (r ? '\n' + rowText(rowForCell(keysOf('speed'), -1, r[0] + D.cellM / 2)) : '');
+      if (s) text += '\nslow-down ' + s[2] + ' km/h, ' + km(s[0]) + ' – ' + km(s[1]) + ' km\n' + rowText(rowForCell(keysOf('slow'), s[3], s[0] + D.cellM / 2)) + '\n' + cellText(s[3]);
     } else if (id === 'gradient' || id === 'adhesion' || id === 'montagna') {
       const r = runAt(D.profiles[id], m);
-      if (r) text = id + ' ' + r[2] + ' from ' + km(r[0]) + ' to ' + km(r[1]) + ' km\n' + rowText(rowForCell(keysOf(id), r[0] / D.cellM));
+      if (r) text = id + ' ' + r[2] + ' from ' + km(r[0]) + ' to ' + km(r[1]) + ' km\n' + rowText(rowForCell(keysOf(id), -1, r[0] + D.cellM / 2));
     } else if (id === 'axis') {
       text = km(Math.round(m)) + ' km, cell ' + Math.floor(m / D.cellM);
     }
@@ -616,7 +635,7 @@ function hover(x, y) {
 }
 function stationText(s) {
   return 'station ' + s.name + ' at ' + km(s.pos) + ' km, kind ' + s.kind + (s.time ? ', ' + s.time : '') +
-    '\narea ' + km(s.from) + ' – ' + km(s.to) + ' km\n' + rowText(rowForCell(keysOf('stations'), s.cell)) + '\n' + cellText(s.cell);
+    '\narea ' + km(s.from) + ' – ' + km(s.to) + ' km\n' + rowText(rowForCell(keysOf('stations'), -1, s.pos, true)) + '\n' + cellText(s.cell);
 }
 function diagText(d) {
   return d.severity + (d.code ? ' code ' + d.code : '') + ' [' + d.rule + ']\n' + where(d) + '\n' + d.message +

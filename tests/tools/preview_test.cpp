@@ -100,6 +100,27 @@ TEST(Preview, CarriedScenarioPageHoldsTheCompiledModel) {
     EXPECT_EQ(j["key"], std::string(k.key));
     EXPECT_EQ(j["names"].size(), k.values.size());
   }
+  // Hover shows each station's row as written, found by the position it
+  // acts at, and every curve with its side and class.
+  for (const Json& st : d["stations"]) {
+    SCOPED_TRACE(st["name"].get<std::string>());
+    size_t found = 0;
+    for (const Json& row : d["rows"]) {
+      if (row[0] != static_cast<int>(RowId::kStation) || row[7] != st["pos"]) continue;
+      EXPECT_EQ(row[1], "T");
+      EXPECT_GT(row[2].get<int>(), 0);
+      EXPECT_EQ(row[5].back(), st["name"]);
+      ++found;
+    }
+    EXPECT_EQ(found, 1u);
+  }
+  ASSERT_FALSE(d["curves"].empty());
+  for (const Json& curve : d["curves"]) {
+    EXPECT_LT(curve[0], curve[1]);
+    EXPECT_TRUE(curve[2] == "L" || curve[2] == "R");
+    EXPECT_GE(curve[3], 1);
+    EXPECT_LE(curve[3], 6);
+  }
   // Every object lies on a cell whose fields the page carries.
   ASSERT_FALSE(d["objects"].empty());
   for (const Json& o : d["objects"]) {
