@@ -691,7 +691,9 @@ function load(keepView) {
 load(false);
 drawNow();
 document.body.dataset.ready = '1';
-window.preview = {setView, view: () => [v0, v1], hiddenStations: () => M.hiddenStations, redraw: drawNow};
+window.preview = {setView, view: () => [v0, v1], hiddenStations: () => M.hiddenStations, redraw: drawNow,
+  // Where metre m of a profile row lies in the view, for tests that point at it.
+  at: (id, m) => ({x: mx(m), y: layout.planH + ROWS.find((r) => r.id === id).top + 10 - view.scrollTop})};
 
 if (LIVE) {
   const live = $('live');

@@ -94,6 +94,16 @@ async function inspectPage(page, name, expectProblems) {
   const first = await labelsOverlap(page);
   check(first.count > 0 && first.overlaps === 0, `${name}: ${first.count} labels, none overlapping, at the first view`);
   const hiddenFirst = await page.evaluate(() => window.preview.hiddenStations());
+  // Hover over the first station: its row as written, with the values named.
+  const box = await page.locator('#view').boundingBox();
+  const station = await page.evaluate(() => {
+    const d = JSON.parse(document.getElementById('route-data').textContent);
+    return {p: window.preview.at('stations', d.stations[0].pos), name: d.stations[0].name};
+  });
+  await page.mouse.move(box.x + station.p.x, box.y + station.p.y);
+  const tipText = await page.locator('#tip').textContent();
+  check(tipText.includes("station " + station.name) && /:\d+/.test(tipText) && tipText.includes('position_m ='),
+    `${name}: hover on ${station.name} shows its row (${tipText.split('\n')[2] || tipText})`);
   await page.screenshot({path: path.join(artifacts, `preview-${name}.png`)});
   // Zoom in with the wheel over the middle of the profiles.
   const prof = await page.locator('#prof').boundingBox();
