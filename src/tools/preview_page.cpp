@@ -46,7 +46,7 @@ header button { font: inherit; padding: 2px 10px; }
 #tip { position: absolute; display: none; max-width: 460px; background: #fffff4;
   border: 1px solid #999; box-shadow: 2px 2px 6px rgba(0,0,0,.25); padding: 6px 8px;
   font: 12px monospace; white-space: pre-wrap; pointer-events: none; z-index: 5; }
-aside { width: 360px; overflow-y: auto; border-left: 1px solid #ccc; padding: 8px 10px; }
+aside { width: 400px; overflow-y: auto; border-left: 1px solid #ccc; padding: 8px 10px; }
 aside h2 { font-size: 14px; margin: 10px 0 6px; }
 #diagnostics ul { list-style: none; padding: 0; margin: 0; }
 #diagnostics li { padding: 4px 6px; margin-bottom: 4px; border-left: 4px solid #c0392b;
@@ -164,6 +164,9 @@ function lowerBound(arr, m, key) {
   while (a < b) { const c = (a + b) >> 1; if (key(arr[c]) < m) a = c + 1; else b = c; }
   return a;
 }
+// Ranges sorted by their end: those that end at or after v0 (the caller
+// stops at the first that starts after v1).
+function fromView(arr, endKey) { return arr.slice(lowerBound(arr, v0, endKey)); }
 function inView(arr, key, pad) {
   const a = lowerBound(arr, v0 - pad, key), b = lowerBound(arr, v1 + pad, key);
   return arr.slice(a, b);
@@ -350,7 +353,7 @@ function drawProfiles(placer) {
   steps(g, D.profiles.speed, R.speed, [0, M.speedMax], COLOURS.speed, false);
   steps(g, D.profiles.adhesion, R.adhesion, M.adhRange, COLOURS.adhesion, false);
   const sy = (v) => R.speed.top + R.speed.h - v / M.speedMax * R.speed.h;
-  for (const s of inView(D.slow, (s) => s[1], 0)) {
+  for (const s of fromView(D.slow, (s) => s[1])) {
     if (s[0] > v1) break;
     const x0 = mx(s[0]), x1 = Math.max(mx(s[1]), x0 + 4), y = sy(s[2]);
     g.strokeStyle = COLOURS.slow; g.lineWidth = 4; g.beginPath(); g.moveTo(x0, y); g.lineTo(x1, y); g.stroke();
@@ -371,7 +374,7 @@ function drawProfiles(placer) {
     if (x1 - x0 > g.measureText(t).width + 4) { g.fillStyle = '#fff'; g.fillText(t, x0 + 2, c[2] === 'L' ? cm - 2 : cm + 9); }
   }
   g.strokeStyle = '#ccc'; g.lineWidth = 1; g.beginPath(); g.moveTo(LEFT, cm + 0.5); g.lineTo(w - RIGHT, cm + 0.5); g.stroke();
-  for (const r of inView(D.profiles.montagna, (x) => x[1], 0)) {
+  for (const r of fromView(D.profiles.montagna, (x) => x[1])) {
     if (r[0] > v1) break;
     if (!r[2]) continue;
     g.fillStyle = COLOURS.montagna; g.globalAlpha = 0.25 + 0.07 * Math.min(r[2], 10);
@@ -406,7 +409,7 @@ function drawProfiles(placer) {
     const c = [];
     for (let lane = 0; lane < 3; lane++) {
       const y = top0 + st.top + 22 + lane * (LABEL_H + 2);
-      c.push([x - 1, y], [x - tw + 1, y]);
+      c.push([Math.max(LEFT, x - 1), y], [x - tw + 1, y]);
     }
     if (!placer.place(t, 'station', c, LEFT, w - RIGHT, 'station ' + s.name)) hidden++;
   }
@@ -441,7 +444,7 @@ function steps(g, runs, row, [lo, hi], colour, zeroLine) {
   if (zeroLine && lo < 0) { g.strokeStyle = '#bbb'; g.lineWidth = 1; g.beginPath(); g.moveTo(LEFT, y(0)); g.lineTo(LEFT + layout.plotW, y(0)); g.stroke(); }
   g.strokeStyle = colour; g.lineWidth = 1.6; g.beginPath();
   let first = true;
-  for (const r of inView(runs, (x) => x[1], 0)) {
+  for (const r of fromView(runs, (x) => x[1])) {
     if (r[0] > v1) break;
     const x0 = mx(r[0]), x1 = mx(r[1]), Y = y(r[2]);
     if (first) { g.moveTo(x0, Y); first = false; } else g.lineTo(x0, Y);
