@@ -1,10 +1,10 @@
 #include "tools/route_drawing.h"
 
+#include <gtest/gtest.h>
+
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
-
-#include <gtest/gtest.h>
 
 #include "tool_test_support.h"
 
@@ -40,11 +40,11 @@ TEST(Draw, XmlCheckerRefusesWhatAParserWould) {
   };
   const Case cases[] = {
       {"<svg a=\"1\"><text>A &amp; B</text></svg>", true},
-      {"<svg><text>A & B</text></svg>", false},        // bare ampersand
-      {"<svg><g></svg></g>", false},                    // crossed tags
-      {"<svg a=\"1\" a=\"2\"/>", false},                // repeated attribute
-      {"<svg><text>\xC8</text></svg>", false},          // a code page byte, not UTF-8
-      {"<svg/><svg/>", false},                          // two roots
+      {"<svg><text>A & B</text></svg>", false},  // bare ampersand
+      {"<svg><g></svg></g>", false},             // crossed tags
+      {"<svg a=\"1\" a=\"2\"/>", false},         // repeated attribute
+      {"<svg><text>\xC8</text></svg>", false},   // a code page byte, not UTF-8
+      {"<svg/><svg/>", false},                   // two roots
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.doc);
@@ -176,9 +176,9 @@ TEST(Draw, ScenarioNamesAreGuessedOnlyWhenOneScenarioIsThere) {
 
   // A damaged cell grid is refused like inspect refuses it.
   write_file(dir / "C_T2.dat", std::string(16, '\0'));
-  EXPECT_EQ(run({"draw", dir.path(), "-o", dir / "c.svg", "--scenario", "C", "--train", "T2"})
-                .status,
-            65);
+  EXPECT_EQ(
+      run({"draw", dir.path(), "-o", dir / "c.svg", "--scenario", "C", "--train", "T2"}).status,
+      65);
   EXPECT_EQ(run({"draw", dir / "none", "-o", dir / "x.svg"}).status, 66);
 }
 
