@@ -31,6 +31,20 @@ target_link_libraries(scenario_tools PUBLIC scenario_core PRIVATE CLI11::CLI11 n
 # Header-only, so that the tools need no fmt library when cross-built for Windows.
 target_link_libraries(scenario_tools PRIVATE fmt::fmt-header-only)
 
+# preview --serve: Boost.Beast over Asio, header-only (no compiled Boost
+# library, so that a Windows build can carry it too).
+find_package(Boost 1.74 QUIET)
+if(NOT Boost_FOUND)
+  message(FATAL_ERROR
+    "scenario_tool needs the Boost headers (Debian: libboost-dev; scripts/ensure-deps.sh tools), "
+    "or configure with -DSCENARIO_TOOLS=OFF")
+endif()
+find_package(Threads REQUIRED)
+target_link_libraries(scenario_tools PRIVATE Boost::headers Threads::Threads
+  $<$<PLATFORM_ID:Windows>:ws2_32> $<$<PLATFORM_ID:Windows>:mswsock>)
+target_compile_definitions(scenario_tools PRIVATE BOOST_ASIO_NO_DEPRECATED
+  $<$<PLATFORM_ID:Windows>:_WIN32_WINNT=0x0A00>)
+
 # The tool carries the same scenario as the builder, for export-carried.
 add_executable(scenario_tool src/tools/scenario_tool_main.cpp)
 target_link_libraries(scenario_tool PRIVATE scenario_tools scenario_data_${SCENARIO} scenario_core scenario_warnings)

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs the Debian packages a step needs when they are missing.
-# Usage: scripts/ensure-deps.sh GROUP...   (groups: build, format, windows, fuzz, tools, bench)
+# Usage: scripts/ensure-deps.sh GROUP...   (groups: build, format, windows, fuzz, tools, bench, browser)
 set -euo pipefail
 
 declare -A groups=(
@@ -8,7 +8,8 @@ declare -A groups=(
   [format]="clang-format-14"
   [windows]="g++-mingw-w64-x86-64 wine64 wine fonts-wine xvfb imagemagick x11-utils xauth xdotool"
   [fuzz]="clang-14 libclang-rt-14-dev"
-  [tools]="libcli11-dev nlohmann-json3-dev libfmt-dev librsvg2-bin"
+  [tools]="libcli11-dev nlohmann-json3-dev libfmt-dev libboost-dev librsvg2-bin"
+  [browser]="chromium nodejs npm"
   [bench]="libbenchmark-dev time"
 )
 

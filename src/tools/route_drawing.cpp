@@ -20,6 +20,9 @@ constexpr double kRight = 30;
 constexpr double kPlotWidth = kWidth - kLeft - kRight;
 constexpr double kCharWidth = 7.0;  // of the 11 px sans-serif labels, capitals included
 constexpr double kLabelHeight = 12;
+// The plan's colours from the start of the route to its end.
+constexpr const char* kPlanRamp[] = {"#1f4e99", "#2874a6", "#138d75", "#28b463",
+                                     "#b7950b", "#ca6f1e", "#c0392b", "#922b21"};
 
 std::string num(double v) {
   char buffer[32];
@@ -52,8 +55,8 @@ std::string clock_label(int32_t seconds) {
 // A tick spacing from a 1-2-5 series that gives at most `max_ticks` ticks
 // over `length_m`.
 int64_t tick_step(double length_m, double max_ticks) {
-  static constexpr int64_t kSteps[] = {500,    1000,   2000,   5000,    10000,   20000,  25000,
-                                       50000,  100000, 200000, 250000,  500000,  1000000};
+  static constexpr int64_t kSteps[] = {500,   1000,   2000,   5000,   10000,  20000,  25000,
+                                       50000, 100000, 200000, 250000, 500000, 1000000};
   for (const int64_t s : kSteps) {
     if (length_m / static_cast<double>(s) <= max_ticks) return s;
   }
@@ -117,11 +120,13 @@ class Svg {
 
   std::string document(double height) const {
     return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-           "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" + num(kWidth) + "\" height=\"" +
-           num(height) + "\" viewBox=\"0 0 " + num(kWidth) + " " + num(height) +
+           "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" +
+           num(kWidth) + "\" height=\"" + num(height) + "\" viewBox=\"0 0 " + num(kWidth) + " " +
+           num(height) +
            "\" font-family=\"sans-serif\" font-size=\"11\">\n"
-           "<rect x=\"0\" y=\"0\" width=\"" + num(kWidth) + "\" height=\"" + num(height) +
-           "\" fill=\"white\"/>\n" + body_ + "</svg>\n";
+           "<rect x=\"0\" y=\"0\" width=\"" +
+           num(kWidth) + "\" height=\"" + num(height) + "\" fill=\"white\"/>\n" + body_ +
+           "</svg>\n";
   }
 
  private:
@@ -177,9 +182,10 @@ PlanPoints plan_points(const PlanFile& plan, int64_t last_m) {
 class Drawing {
  public:
   explicit Drawing(const RouteFiles& route) : route_(route) {
-    const int64_t last_cell_m = static_cast<int64_t>(route.cells.size() - 1) * 50;
+    const int64_t last_cell_m = cell_start_m(static_cast<int64_t>(route.cells.size()) - 1);
     int64_t length = route.stations[kTrainValuesSlot].area_end_m;
-    if (length <= 0 || length > last_cell_m) length = std::max<int64_t>(last_cell_m - 7000, 0);
+    if (length <= 0 || length > last_cell_m)
+      length = std::max<int64_t>(last_cell_m - CellGrid::kMarginM, 0);
     stations_ = stations_of(route.stations);
     for (const Station& s : stations_) {
       if (s.position_m <= last_cell_m) length = std::max(length, s.position_m);
@@ -211,50 +217,89 @@ class Drawing {
                        static_cast<double>(axis_end_m_) * kPlotWidth;
   }
 
+  // Where the plan's points land in the picture: one scale for both axes,
+  // so that curves keep their shape.
+  struct PlanFrame {
+    double scale, off_x, off_y, min_x, max_y, span_x, span_y;
+    double x(double v) const { return off_x + (v - min_x) * scale; }
+    double y(double v) const { return off_y + (max_y - v) * scale; }
+  };
+
+  static PlanFrame plan_frame(const PlanPoints& pts, double top, double height, double pad) {
+    const auto [min_x, max_x] = std::minmax_element(pts.x.begin(), pts.x.end());
+    const auto [min_y, max_y] = std::minmax_element(pts.y.begin(), pts.y.end());
+    const double span_x = std::max(*max_x - *min_x, 1e-9);
+    const double span_y = std::max(*max_y - *min_y, 1e-9);
+    const double scale = std::min((kPlotWidth - 2 * pad) / span_x, (height - 2 * pad) / span_y);
+    return {scale,
+            kLeft + (kPlotWidth - span_x * scale) / 2,
+            top + (height - span_y * scale) / 2,
+            *min_x,
+            *max_y,
+            span_x,
+            span_y};
+  }
+
   double plan_view(double top) {
-    // The 7000 m margin beyond the route is no part of the line.
+    // The margin beyond the route is no part of the line.
     const PlanPoints pts = plan_points(*route_.plan, axis_end_m_);
     constexpr double kHeight = 560;
-    constexpr double kPad = 50;
     svg_.rect(kLeft, top, kPlotWidth, kHeight, "#fbfbf8", "#cccccc");
     svg_.text(kTitleX, top + 14, "plan", "start", " font-weight=\"bold\"");
     if (pts.metre.size() < 2) {
       svg_.text(kLeft + 10, top + 20, "the line plan holds no points");
       return top + kHeight;
     }
-    const auto [min_x, max_x] = std::minmax_element(pts.x.begin(), pts.x.end());
-    const auto [min_y, max_y] = std::minmax_element(pts.y.begin(), pts.y.end());
-    const double span_x = std::max(*max_x - *min_x, 1e-9);
-    const double span_y = std::max(*max_y - *min_y, 1e-9);
-    // One scale for both axes, so that curves keep their shape.
-    const double scale =
-        std::min((kPlotWidth - 2 * kPad) / span_x, (kHeight - 2 * kPad) / span_y);
-    const double off_x = kLeft + (kPlotWidth - span_x * scale) / 2;
-    const double off_y = top + (kHeight - span_y * scale) / 2;
-    auto px = [&](size_t i) { return off_x + (pts.x[i] - *min_x) * scale; };
-    auto py = [&](size_t i) { return off_y + (*max_y - pts.y[i]) * scale; };
+    const PlanFrame f = plan_frame(pts, top, kHeight, 50);
+    plan_line(pts, f);
+    plan_legend(f, top, kHeight);
+    plan_labels(pts, f);
+    return top + kHeight;
+  }
 
+  // The line in colours running from the start to the end of the route: a
+  // long route crosses itself many times, and only the colour tells which
+  // strand leads where.
+  void plan_line(const PlanPoints& pts, const PlanFrame& f) {
+    constexpr size_t kColours = std::size(kPlanRamp);
     const size_t n = pts.metre.size();
     const size_t stride = (n + kMaxPlanPoints - 2) / (kMaxPlanPoints - 1);
-    std::vector<std::pair<double, double>> line;
-    for (size_t i = 0; i < n; i += stride) line.emplace_back(px(i), py(i));
-    if ((n - 1) % stride != 0) line.emplace_back(px(n - 1), py(n - 1));
-    svg_.polyline(line, "#333333", 2);
-
-    // Scale bar: the equal scale is only worth something when it is shown.
-    const int64_t bar_m = tick_step(span_x > span_y ? span_x : span_y, 8);
-    const double bar_px = static_cast<double>(bar_m) * scale;
-    if (bar_px < kPlotWidth / 2) {
-      svg_.line(kLeft + 20, top + kHeight - 20, kLeft + 20 + bar_px, top + kHeight - 20, "#555555",
-                2);
-      svg_.text(kLeft + 20, top + kHeight - 26, "scale: " + km_text(bar_m));
+    std::vector<size_t> picked;
+    for (size_t i = 0; i < n; i += stride) picked.push_back(i);
+    if (picked.back() != n - 1) picked.push_back(n - 1);
+    for (size_t c = 0; c < kColours; ++c) {
+      const size_t from = picked.size() * c / kColours;
+      const size_t to = std::min(picked.size() - 1, picked.size() * (c + 1) / kColours);
+      std::vector<std::pair<double, double>> line;
+      for (size_t k = from; k <= to; ++k) {
+        line.emplace_back(f.x(pts.x[picked[k]]), f.y(pts.y[picked[k]]));
+      }
+      svg_.polyline(line, kPlanRamp[c], 2);
     }
+  }
 
+  void plan_legend(const PlanFrame& f, double top, double height) {
+    // Scale bar: the equal scale is only worth something when it is shown.
+    const int64_t bar_m = tick_step(std::max(f.span_x, f.span_y), 8);
+    const double bar_px = static_cast<double>(bar_m) * f.scale;
+    if (bar_px < kPlotWidth / 2) {
+      svg_.line(kLeft + 20, top + height - 20, kLeft + 20 + bar_px, top + height - 20, "#555555",
+                2);
+      svg_.text(kLeft + 20, top + height - 26, "scale: " + km_text(bar_m));
+    }
+    const std::string first = std::string(" fill=\"") + kPlanRamp[0] + "\" font-size=\"10\"";
+    const std::string last =
+        std::string(" fill=\"") + kPlanRamp[std::size(kPlanRamp) - 1] + "\" font-size=\"10\"";
+    svg_.text(kLeft + kPlotWidth - 40, top + height - 12, "start", "end", first.c_str());
+    svg_.text(kLeft + kPlotWidth - 10, top + height - 12, "end", "end", last.c_str());
+  }
+
+  void plan_labels(const PlanPoints& pts, const PlanFrame& f) {
     Labels labels;
     // Stations first: their names matter more than the kilometre labels.
     for (const Station& s : stations_) {
       const size_t i = pts.index_at(s.position_m);
-      const double x = px(i), y = py(i);
+      const double x = f.x(pts.x[i]), y = f.y(pts.y[i]);
       svg_.circle(x, y, 4.5, "#c0392b");
       const double w = text_width(s.label);
       const Box candidates[] = {{x + 8, y - 5, x + 8 + w, y + 7},
@@ -271,11 +316,12 @@ class Drawing {
     const int64_t step = tick_step(static_cast<double>(axis_end_m_), 30);
     for (int64_t m = 0; m <= axis_end_m_; m += step) {
       const size_t i = pts.index_at(m);
-      const double x = px(i), y = py(i);
+      const double x = f.x(pts.x[i]), y = f.y(pts.y[i]);
       svg_.circle(x, y, 2.5, "#1f4e99");
       const std::string t = km_text(m);
       const double w = text_width(t);
-      const Box candidates[] = {{x - 6 - w, y - 14, x - 6, y - 2}, {x + 6, y + 2, x + 6 + w, y + 14}};
+      const Box candidates[] = {{x - 6 - w, y - 14, x - 6, y - 2},
+                                {x + 6, y + 2, x + 6 + w, y + 14}};
       for (const Box& b : candidates) {
         if (labels.place(b)) {
           svg_.text(b.x0, b.y1 - 2, t, "start", " fill=\"#1f4e99\"");
@@ -283,7 +329,6 @@ class Drawing {
         }
       }
     }
-    return top + kHeight;
   }
 
   struct Scale {
@@ -308,9 +353,9 @@ class Drawing {
   std::vector<std::pair<double, double>> steps(const std::vector<Run>& runs, const Scale& sc) {
     std::vector<std::pair<double, double>> pts;
     for (const Run& r : runs) {
-      const double from = static_cast<double>(r.first * 50);
+      const double from = static_cast<double>(cell_start_m(r.first));
       if (from > static_cast<double>(axis_end_m_)) break;
-      const double to = static_cast<double>((r.last + 1) * 50);
+      const double to = static_cast<double>(cell_start_m(r.last + 1));
       pts.emplace_back(mx(from), sc.y(r.value));
       pts.emplace_back(mx(to), sc.y(r.value));
     }
@@ -319,7 +364,7 @@ class Drawing {
 
   std::vector<Run> runs_within(const std::function<int(const TrackCell&)>& value) const {
     std::vector<Run> runs = runs_of(route_.cells, value);
-    const int64_t last = axis_end_m_ / 50;
+    const int64_t last = axis_end_m_ / kCellLengthM;
     while (!runs.empty() && runs.back().first > last) runs.pop_back();
     if (!runs.empty()) runs.back().last = std::min(runs.back().last, last);
     return runs;
@@ -366,9 +411,9 @@ class Drawing {
     svg_.polyline(steps(runs, sc), "#1f4e99", 1.5);
     Labels labels;
     for (const SlowDown& s : slow) {
-      const double x0 = mx(static_cast<double>(s.start * 50));
+      const double x0 = mx(static_cast<double>(cell_start_m(s.start)));
       // A short slow-down still gets a visible bar.
-      const double x1 = std::max(mx(static_cast<double>(s.end * 50)), x0 + 4);
+      const double x1 = std::max(mx(static_cast<double>(cell_start_m(s.end))), x0 + 4);
       const double y = sc.y(s.speed);
       svg_.line(x0, y, x1, y, "#c0392b", 4);
       const std::string t = std::to_string(s.speed);
@@ -377,11 +422,13 @@ class Drawing {
     }
     for (size_t i = 0; i < cells.size(); ++i) {
       if (cells[i].kind != kSlowDownWarning) continue;
-      const double x = mx(static_cast<double>(i) * 50), y = sc.y(cells[i].value1);
+      const double x = mx(static_cast<double>(cell_start_m(static_cast<int64_t>(i)))),
+                   y = sc.y(cells[i].value1);
       svg_.raw("<path d=\"M" + num(x) + "," + num(y - 9) + " l-4,7 l8,0 z\" fill=\"#e67e22\"/>\n");
     }
-    svg_.text(kLeft + kPlotWidth - 4, top + 12, "line speed (blue), slow-downs (red), warning boards (orange)",
-              "end", " fill=\"#666666\" font-size=\"9\"");
+    svg_.text(kLeft + kPlotWidth - 4, top + 12,
+              "line speed (blue), slow-downs (red), warning boards (orange)", "end",
+              " fill=\"#666666\" font-size=\"9\"");
     return top + height;
   }
 
@@ -393,7 +440,7 @@ class Drawing {
     double last_x = -1;
     for (size_t i = 0; i < route_.cells.size(); ++i) {
       if (!select(route_.cells[i])) continue;
-      const double metres = static_cast<double>(i) * 50;
+      const double metres = static_cast<double>(cell_start_m(static_cast<int64_t>(i)));
       if (metres > static_cast<double>(axis_end_m_)) break;
       // Ticks closer than a third of a pixel would only be drawn over each other.
       const double x = mx(metres);
@@ -405,77 +452,98 @@ class Drawing {
 
   double marks(double top) {
     constexpr double kRow = 22;
-    const auto& cells = route_.cells;
     double y = top;
-    tick_row(y, kRow, "signals", [](const TrackCell& c) { return c.kind == kSignal; }, "#1e8449");
+    tick_row(
+        y, kRow, "signals", [](const TrackCell& c) { return c.kind == kSignal; }, "#1e8449");
     y += kRow;
-    tick_row(y, kRow, "speed boards", [](const TrackCell& c) { return c.kind == kSpeedBoard; },
-             "#1f4e99");
+    tick_row(
+        y, kRow, "speed boards", [](const TrackCell& c) { return c.kind == kSpeedBoard; },
+        "#1f4e99");
     y += kRow;
-    tick_row(y, kRow, "abbattimento",
-             [](const TrackCell& c) {
-               return c.kind == kPointWithSpeed || c.kind == kPointWithoutSpeed;
-             },
-             "#8e44ad");
+    tick_row(
+        y, kRow, "abbattimento",
+        [](const TrackCell& c) {
+          return c.kind == kPointWithSpeed || c.kind == kPointWithoutSpeed;
+        },
+        "#8e44ad");
     y += kRow;
 
-    // Text boards with their texts, one lane of labels.
-    tick_row(y, kRow, "text boards", [](const TrackCell& c) { return c.kind == kTextBoard; },
-             "#7f8c8d");
+    tick_row(
+        y, kRow, "text boards", [](const TrackCell& c) { return c.kind == kTextBoard; }, "#7f8c8d");
     y += kRow;
-    {
-      Labels labels;
-      for (size_t i = 0; i < cells.size(); ++i) {
-        if (cells[i].kind != kTextBoard) continue;
-        const int slot = cells[i].value1;
-        if (slot < 0 || slot >= kStationSlots) continue;
-        const double metres = static_cast<double>(i) * 50;
-        if (metres > static_cast<double>(axis_end_m_)) break;
-        const std::string& t = route_.stations[static_cast<size_t>(slot)].name;
-        const double x = mx(metres);
-        const double w = text_width(t);
-        const bool leftwards = x + w > kLeft + kPlotWidth;
-        const Box b = leftwards ? Box{x - w, y, x + 2, y + kLabelHeight}
-                                : Box{x - 2, y, x + w, y + kLabelHeight};
-        if (labels.place(b)) {
-          svg_.text(x, y + 10, t, leftwards ? "end" : "start",
-                    " fill=\"#7f8c8d\" font-size=\"10\"");
-        }
+    y = text_board_labels(y);
+    return station_row(y, kRow);
+  }
+
+  // Text boards with their texts, one lane of labels.
+  double text_board_labels(double y) {
+    const auto& cells = route_.cells;
+    Labels labels;
+    for (size_t i = 0; i < cells.size(); ++i) {
+      if (cells[i].kind != kTextBoard) continue;
+      const int slot = cells[i].value1;
+      if (slot < 0 || slot >= kStationSlots) continue;
+      const double metres = static_cast<double>(cell_start_m(static_cast<int64_t>(i)));
+      if (metres > static_cast<double>(axis_end_m_)) break;
+      const std::string& t = route_.stations[static_cast<size_t>(slot)].name;
+      const double x = mx(metres);
+      const double w = text_width(t);
+      const bool leftwards = x + w > kLeft + kPlotWidth;
+      const Box b = leftwards ? Box{x - w, y, x + 2, y + kLabelHeight}
+                              : Box{x - 2, y, x + w, y + kLabelHeight};
+      if (labels.place(b)) {
+        svg_.text(x, y + 10, t, leftwards ? "end" : "start", " fill=\"#7f8c8d\" font-size=\"10\"");
       }
-      y += kLabelHeight + 4;
     }
+    return y + kLabelHeight + 4;
+  }
 
-    // Stations: areas as bands, positions as ticks, names and times over
-    // three staggered lanes; a name that finds no room is left out.
-    svg_.text(kTitleX, y + kRow / 2 + 4, "stations");
+  // Stations: areas as bands, positions as ticks, names and times over as
+  // many lanes as a crowded route needs (up to kMaxLanes); a name that still
+  // finds no room is counted in a note, never dropped silently.
+  double station_row(double y, double row) {
+    svg_.text(kTitleX, y + row / 2 + 4, "stations");
     for (const Station& s : stations_) {
       const double x0 = mx(static_cast<double>(s.area_start_m));
       const double x1 = mx(static_cast<double>(s.area_end_m));
-      if (x1 > x0) svg_.rect(x0, y + 4, x1 - x0, kRow - 8, "#f5d5d0", "none");
+      if (x1 > x0) svg_.rect(x0, y + 4, x1 - x0, row - 8, "#f5d5d0", "none");
       const double x = mx(static_cast<double>(s.position_m));
-      svg_.line(x, y + 2, x, y + kRow - 2, "#c0392b", 2);
+      svg_.line(x, y + 2, x, y + row - 2, "#c0392b", 2);
     }
-    y += kRow;
-    constexpr int kLanes = 3;
+    y += row;
+    constexpr int kMaxLanes = 6;
+    int lanes_used = 0;
+    size_t unlabelled = 0;
     Labels labels;
     for (const Station& s : stations_) {
       const double x = mx(static_cast<double>(s.position_m));
       const double w = text_width(s.label);
       // Near the right edge a label runs leftwards from its tick.
       const bool leftwards = x + w > kLeft + kPlotWidth;
-      for (int lane = 0; lane < kLanes; ++lane) {
+      bool placed = false;
+      for (int lane = 0; lane < kMaxLanes && !placed; ++lane) {
         const double ly = y + 2 + lane * (kLabelHeight + 2);
         const Box b = leftwards ? Box{x - w - 4, ly, x + 2, ly + kLabelHeight}
                                 : Box{x - 2, ly, x + w + 4, ly + kLabelHeight};
-        if (labels.place(b)) {
-          svg_.line(x, y - 2, x, ly + 2, "#e6b0aa", 1);
-          svg_.text(leftwards ? x - 1 : x + 1, ly + 10, s.label, leftwards ? "end" : "start",
-                    " fill=\"#c0392b\"");
-          break;
-        }
+        if (!labels.place(b)) continue;
+        svg_.line(x, y - 2, x, ly + 2, "#e6b0aa", 1);
+        svg_.text(leftwards ? x - 1 : x + 1, ly + 10, s.label, leftwards ? "end" : "start",
+                  " fill=\"#c0392b\"");
+        lanes_used = std::max(lanes_used, lane + 1);
+        placed = true;
       }
+      if (!placed) ++unlabelled;
     }
-    return y + kLanes * (kLabelHeight + 2) + 6;
+    y += std::max(lanes_used, 1) * (kLabelHeight + 2) + 6;
+    if (unlabelled != 0) {
+      svg_.text(kLeft, y + 10,
+                std::to_string(unlabelled) + " of " + std::to_string(stations_.size()) +
+                    " station names not labelled for want of room; `scenario_tool preview` "
+                    "shows them all",
+                "start", " fill=\"#c0392b\" font-style=\"italic\"");
+      y += kLabelHeight + 6;
+    }
+    return y;
   }
 
   double axis(double top, double bottom) {
@@ -513,6 +581,43 @@ std::string route_svg(const RouteFiles& route) {
   return Drawing(route).svg();
 }
 
+namespace {
+
+// The pair <scenario>_<train>.sim / .dat names one compiled scenario: the
+// one the names give, else the only one in `dir`. Empty (and a message on
+// `err`) when there is none or more than one.
+std::string find_stem(const DrawRequest& req, const std::string& dir, std::ostream& err) {
+  namespace fs = std::filesystem;
+  if (!req.scenario_name.empty() && !req.train_code.empty()) {
+    return req.scenario_name + "_" + req.train_code;
+  }
+  std::error_code ec;
+  std::vector<std::string> found;
+  for (const auto& entry : fs::directory_iterator(dir, ec)) {
+    const std::string name = entry.path().filename().string();
+    if (!entry.is_regular_file() || !ends_with(name, ".sim")) continue;
+    const std::string s = name.substr(0, name.size() - 4);
+    if (!fs::is_regular_file(fs::path(dir) / (s + ".dat"))) continue;
+    if (!req.scenario_name.empty() && !starts_with(s, req.scenario_name + "_")) continue;
+    if (!req.train_code.empty() && !ends_with(s, "_" + req.train_code)) continue;
+    found.push_back(s);
+  }
+  std::sort(found.begin(), found.end());
+  if (found.empty()) {
+    err << "scenario_tool: no compiled scenario (a .sim file with its .dat) in '" << dir << "'\n";
+    return "";
+  }
+  if (found.size() > 1) {
+    err << "scenario_tool: '" << dir << "' holds several compiled scenarios:";
+    for (const std::string& s : found) err << " " << s;
+    err << "; choose one with --scenario and --train\n";
+    return "";
+  }
+  return found.front();
+}
+
+}  // namespace
+
 int run_draw(const DrawRequest& req, std::ostream& out, std::ostream& err) {
   namespace fs = std::filesystem;
   std::error_code ec;
@@ -520,39 +625,10 @@ int run_draw(const DrawRequest& req, std::ostream& out, std::ostream& err) {
     err << "scenario_tool: '" << req.dir << "' is not a directory\n";
     return kExitNoInput;
   }
-  const std::string dir = req.dir.size() > 1 && req.dir.back() == '/'
-                              ? req.dir.substr(0, req.dir.size() - 1)
-                              : req.dir;
-
-  // The pair <scenario>_<train>.sim / .dat names one compiled scenario.
-  std::string stem;
-  if (!req.scenario_name.empty() && !req.train_code.empty()) {
-    stem = req.scenario_name + "_" + req.train_code;
-  } else {
-    std::vector<std::string> found;
-    for (const auto& entry : fs::directory_iterator(dir, ec)) {
-      const std::string name = entry.path().filename().string();
-      if (!entry.is_regular_file() || !ends_with(name, ".sim")) continue;
-      const std::string s = name.substr(0, name.size() - 4);
-      if (!fs::is_regular_file(fs::path(dir) / (s + ".dat"))) continue;
-      if (!req.scenario_name.empty() && !starts_with(s, req.scenario_name + "_")) continue;
-      if (!req.train_code.empty() && !ends_with(s, "_" + req.train_code)) continue;
-      found.push_back(s);
-    }
-    std::sort(found.begin(), found.end());
-    if (found.empty()) {
-      err << "scenario_tool: no compiled scenario (a .sim file with its .dat) in '" << dir
-          << "'\n";
-      return kExitUsage;
-    }
-    if (found.size() > 1) {
-      err << "scenario_tool: '" << dir << "' holds several compiled scenarios:";
-      for (const std::string& s : found) err << " " << s;
-      err << "; choose one with --scenario and --train\n";
-      return kExitUsage;
-    }
-    stem = found.front();
-  }
+  const std::string dir =
+      req.dir.size() > 1 && req.dir.back() == '/' ? req.dir.substr(0, req.dir.size() - 1) : req.dir;
+  const std::string stem = find_stem(req, dir, err);
+  if (stem.empty()) return kExitUsage;
 
   RouteFiles route;
   std::string bytes, why;

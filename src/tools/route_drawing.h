@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "model/cell_geometry.h"
 #include "model/station_table.h"
 #include "model/track_cell.h"
 #include "tools/compiled_files.h"

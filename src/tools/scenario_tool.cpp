@@ -10,6 +10,7 @@
 #include "tools/explain.h"
 #include "tools/inspect.h"
 #include "tools/pack.h"
+#include "tools/preview.h"
 #include "tools/route_drawing.h"
 #include "tools/synthetic_route.h"
 
@@ -121,6 +122,8 @@ int run_tool(const std::vector<std::string>& args, std::ostream& out, std::ostre
 
   ExplainCommand explain;
   add_explain_command(app, &explain);
+  PreviewCommand preview;
+  add_preview_command(app, preview);
 
   std::string export_dir;
   CLI::App* export_cmd = app.add_subcommand("export-carried", "");
@@ -154,6 +157,7 @@ int run_tool(const std::vector<std::string>& args, std::ostream& out, std::ostre
     return inspect_file(inspect_path, style, out, err);
   }
   if (*draw_cmd) return run_draw(draw, out, err);
+  if (*preview.cmd) return run_preview(preview.req, out, err);
   if (*synth_cmd) return write_synthetic(synth_length, synth_dir, out, err);
   if (explain.chosen()) return explain.run(out, err);
   if (*export_cmd) return export_carried(export_dir, carried, out, err);

@@ -1,0 +1,479 @@
+#include "tools/preview.h"
+
+#include <CLI/CLI.hpp>
+#include <algorithm>
+#include <cmath>
+#include <filesystem>
+#include <map>
+#include <nlohmann/json.hpp>
+#include <span>
+
+#include "compiler/check_mode.h"
+#include "model/cell_geometry.h"
+#include "model/error_code.h"
+#include "output/compile_stage.h"
+#include "output/error_codes.h"
+#include "output/file_naming.h"
+#include "tools/compile_report.h"
+#include "tools/compiled_files.h"
+#include "tools/inspect.h"
+#include "tools/route_drawing.h"
+#include "tools/text_encoding.h"
+
+namespace scenario::tools {
+namespace {
+
+using Json = nlohmann::json;
+
+// The finest plan level holds at most this many points: a 1000 km route
+// then keeps a point every 7 m or so, and the page stays a few megabytes.
+constexpr int64_t kPlanFinestPoints = 150000;
+constexpr int64_t kPlanCoarsestPoints = 2000;
+
+std::string utf8(std::string_view cp1252) { return cp1252_to_utf8(cp1252); }
+
+char file_letter(SourceOrigin::File f) {
+  switch (f) {
+    case SourceOrigin::File::kLineDescription:
+      return 'L';
+    case SourceOrigin::File::kTrainDescription:
+      return 'T';
+    case SourceOrigin::File::kNone:
+      break;
+  }
+  return '-';
+}
+
+double rounded(double v) { return std::round(v * 10.0) / 10.0; }
+
+Json cell_json(const TrackCell& c) {
+  return Json::array({c.kind, c.value1, c.value2, c.value3, c.value4, c.signal_time,
+                      c.approach_code, c.montagna_type, c.speed_code, c.gradient_code,
+                      c.adhesion_code});
+}
+
+Json runs_json(const std::vector<TrackCell>& cells, int64_t last_cell,
+               const std::function<int(const TrackCell&)>& value) {
+  Json out = Json::array();
+  for (const Run& r : runs_of(cells, value)) {
+    if (r.first > last_cell) break;
+    const int64_t last = std::min(r.last, last_cell);
+    out.push_back({cell_start_m(r.first), cell_start_m(last + 1), r.value});
+  }
+  return out;
+}
+
+// The plan as several polylines, each a point every `stride` metres: the
+// page draws the coarsest level that is still finer than a pixel.
+Json plan_json(const PlanFile& plan, int64_t last_m) {
+  std::vector<int64_t> metre;
+  std::vector<double> xs, ys;
+  const size_t rows =
+      std::min(plan.x.size(), static_cast<size_t>(std::max<int64_t>(last_m, 0)) + 1);
+  for (size_t m = 0; m < rows && m < plan.y.size(); ++m) {
+    if (plan.x[m].tag == PlanValue::Tag::kEmpty) continue;
+    const double x = plan.x[m].as_real(), y = plan.y[m].as_real();
+    if (!std::isfinite(x) || !std::isfinite(y)) continue;
+    metre.push_back(static_cast<int64_t>(m));
+    xs.push_back(x);
+    ys.push_back(y);
+  }
+  if (metre.size() < 2) return nullptr;
+  double min_x = xs[0], max_x = xs[0], min_y = ys[0], max_y = ys[0];
+  for (size_t i = 1; i < xs.size(); ++i) {
+    min_x = std::min(min_x, xs[i]);
+    max_x = std::max(max_x, xs[i]);
+    min_y = std::min(min_y, ys[i]);
+    max_y = std::max(max_y, ys[i]);
+  }
+  const int64_t n = static_cast<int64_t>(metre.size());
+  std::vector<int64_t> strides;
+  int64_t stride = std::max<int64_t>(1, (n + kPlanCoarsestPoints - 1) / kPlanCoarsestPoints);
+  strides.push_back(stride);
+  while (stride > 1 && n / std::max<int64_t>(1, stride / 4) <= kPlanFinestPoints) {
+    stride = std::max<int64_t>(1, stride / 4);
+    strides.push_back(stride);
+  }
+  Json levels = Json::array();
+  for (const int64_t s : strides) {
+    Json m = Json::array(), x = Json::array(), y = Json::array();
+    for (int64_t i = 0; i < n; i += s) {
+      m.push_back(metre[static_cast<size_t>(i)]);
+      x.push_back(rounded(xs[static_cast<size_t>(i)]));
+      y.push_back(rounded(ys[static_cast<size_t>(i)]));
+    }
+    if ((n - 1) % s != 0) {
+      m.push_back(metre.back());
+      x.push_back(rounded(xs.back()));
+      y.push_back(rounded(ys.back()));
+    }
+    levels.push_back({{"stride", s}, {"m", m}, {"x", x}, {"y", y}});
+  }
+  return {{"bbox", {min_x, min_y, max_x, max_y}}, {"levels", levels}};
+}
+
+std::string clock_text(int32_t seconds) {
+  if (seconds <= 0) return "";
+  char buffer[32];
+  std::snprintf(buffer, sizeof buffer, "%02d:%02d:%02d", seconds / 3600, seconds / 60 % 60,
+                seconds % 60);
+  std::string s = buffer;
+  if (seconds % 60 == 0) s.resize(5);
+  return s;
+}
+
+Json kinds_json() {
+  Json out = Json::array();
+  for (const RowKind& k : row_kinds()) {
+    Json names = Json::array(), units = Json::array();
+    for (const ValueSpec& v : k.values) {
+      names.push_back(std::string(v.name));
+      units.push_back(std::string(v.unit));
+    }
+    out.push_back({{"id", static_cast<int>(k.id)},
+                   {"key", std::string(k.key)},
+                   {"summary", std::string(k.summary)},
+                   {"names", names},
+                   {"units", units}});
+  }
+  return out;
+}
+
+// A curve's side and class are in its key item: "s" for left, the smallest
+// digit 1 to 6 for the class.
+std::pair<char, int> curve_side_class(const std::string& key) {
+  int cls = 0;
+  for (const char c : key) {
+    if (c >= '1' && c <= '6' && (cls == 0 || c - '0' < cls)) cls = c - '0';
+  }
+  const bool left =
+      std::any_of(key.begin(), key.end(), [](char c) { return lower_ascii(c) == 's'; });
+  return {left ? 'L' : 'R', cls};
+}
+
+int64_t item_number(const std::vector<std::string>& items, size_t i) {
+  if (i >= items.size()) return 0;
+  try {
+    return std::stoll(items[i]);
+  } catch (const std::exception&) {
+    return 0;
+  }
+}
+
+struct Compiled {
+  BuildState st;
+  CompileResult result;
+  DiagnosticList diagnostics;
+  std::vector<LoggedRow> rows;
+  MemoryFileSystem mem;
+  ScenarioFiles files;
+};
+
+void compile(Compiled& c, const std::string& line_text, const std::string& train_text,
+             const PreviewRequest& req) {
+  c.files = scenario_files("preview", '/', req.scenario_name, req.train_code);
+  c.mem.put(c.files.line_description, line_text);
+  c.mem.put(c.files.train_description, train_text);
+  c.st.scenario_name = req.scenario_name;
+  c.st.train_code = req.train_code;
+  CheckContext ctx;
+  ctx.sink = &c.diagnostics;
+  ctx.rows = &c.rows;
+  c.result = memorizza_percorso(c.st, c.mem, c.files, 1, &ctx);
+}
+
+// The compile's own code, for a compile stage that reports no diagnostics
+// of its own: the one code the builder records, where it records it.
+void add_recorded_code(Compiled& c, const PreviewRequest& req) {
+  if (!c.diagnostics.items.empty()) return;
+  CompileReport r;
+  r.error_code = c.st.error_code;
+  r.error_position_m = c.st.error_position_m;
+  r.fatal = c.result.fatal_code;
+  r.files = c.result.files_written;
+  const ErrorCodeInfo* info = find_error_code(r.error_code);
+  const bool from_finishing_pass = info != nullptr && info->position == PositionRule::kCell;
+  if (r.error_code != 0 && !from_finishing_pass) r.origin = c.st.error_origin;
+  if (r.origin.file == SourceOrigin::File::kLineDescription) r.origin_path = req.line_text_path;
+  if (r.origin.file == SourceOrigin::File::kTrainDescription) r.origin_path = req.train_text_path;
+  if (r.error_code == 0 && r.fatal == 0 && c.st.grid.exists()) return;
+  Diagnostic d;
+  d.code = r.error_code != 0 ? r.error_code : r.fatal;
+  d.rule = "code-" + std::to_string(d.code);
+  d.at = r.origin;
+  if (code_has_position(r.error_code)) d.position_m = r.error_position_m;
+  d.message = report_message(r);
+  c.diagnostics.items.push_back(std::move(d));
+}
+
+}  // namespace
+
+std::string preview_data_json(const std::string& line_text, const std::string& train_text,
+                              const PreviewRequest& req) {
+  Compiled c;
+  compile(c, line_text, train_text, req);
+  add_recorded_code(c, req);
+
+  Json data;
+  data["title"] = req.scenario_name + " / " + req.train_code;
+  data["files"] = {{"L", req.line_text_path}, {"T", req.train_text_path}};
+  data["cellM"] = kCellLengthM;
+  data["kinds"] = kinds_json();
+  const auto id = [](RowId r) { return static_cast<int>(r); };
+  data["rowKinds"] = {{"signals", {id(RowId::kSignal)}},      {"boards", {id(RowId::kSpeedBoards)}},
+                      {"points", {id(RowId::kAbbattimento)}}, {"texts", {id(RowId::kTextBoard)}},
+                      {"gradient", {id(RowId::kGradient)}},   {"speed", {id(RowId::kSpeedLimit)}},
+                      {"adhesion", {id(RowId::kAdhesion)}},   {"montagna", {id(RowId::kMontagna)}},
+                      {"stations", {id(RowId::kStation)}},    {"slow", {id(RowId::kSlowDown)}}};
+
+  const std::vector<TrackCell>& cells = c.st.grid.cells();
+  const int64_t route_m =
+      c.st.grid.exists() ? std::max<int64_t>(c.st.grid.grid_length_m() - CellGrid::kMarginM, 0) : 0;
+  int64_t axis_m = std::max<int64_t>(route_m, 1000);
+
+  // Rows by the cell their object took, for hover.
+  std::map<int64_t, size_t> row_of_cell;
+  Json rows = Json::array();
+  Json curves = Json::array();
+  for (size_t i = 0; i < c.rows.size(); ++i) {
+    const LoggedRow& r = c.rows[i];
+    Json items = Json::array();
+    for (const std::string& it : r.items) items.push_back(utf8(it));
+    // Where the row acts: its first value, for the kinds whose first value is
+    // a position along the route.
+    const std::span<const ValueSpec> values = row_kind(r.kind).values;
+    const bool placed =
+        !values.empty() && (values[0].name == "position_m" || values[0].name == "start_m");
+    const int64_t at = placed && !r.items.empty() ? item_number(r.items, 0) : -1;
+    rows.push_back({static_cast<int>(r.kind), std::string(1, file_letter(r.at.file)), r.at.line,
+                    r.at.column, utf8(r.at.item), items, r.cell, at});
+    if (r.cell >= 0) row_of_cell.emplace(r.cell, i);
+    if (r.kind == RowId::kCurve) {
+      const auto [side, cls] = curve_side_class(r.at.item);
+      const int64_t start = item_number(r.items, 0), length = item_number(r.items, 1);
+      curves.push_back({start, start + length, std::string(1, side), cls, i});
+    }
+  }
+  data["rows"] = rows;
+  data["curves"] = curves;
+
+  Json objects = Json::array();  // [m, cell, kind, label]
+  Json cell_fields = Json::object();
+  Json slow = Json::array();
+  Json warn = Json::array();
+  const int64_t last_cell = static_cast<int64_t>(cells.size()) - 1;
+  for (int64_t i = 0; i <= last_cell; ++i) {
+    const TrackCell& cell = cells[static_cast<size_t>(i)];
+    if (!cell_in_use(cell)) continue;
+    const int64_t m = cell_start_m(i);
+    cell_fields[std::to_string(i)] = cell_json(cell);
+    std::string label;
+    if (cell.kind == kTextBoard && cell.value1 >= 0 && cell.value1 < kStationSlots) {
+      label = utf8(c.st.stations[static_cast<size_t>(cell.value1)].name);
+    } else if (cell.kind == kSpeedBoard || cell.kind == kPointWithSpeed) {
+      label = std::to_string(cell.value1);
+    }
+    objects.push_back({m, i, cell.kind, label});
+    if (cell.kind == kSlowDownStart) {
+      int64_t end = i;
+      for (int64_t j = i + 1; j <= last_cell; ++j) {
+        if (cells[static_cast<size_t>(j)].kind == kSlowDownEnd) {
+          end = j;
+          break;
+        }
+      }
+      slow.push_back({m, cell_start_m(end), cell.value1, i});
+    }
+    if (cell.kind == kSlowDownWarning) warn.push_back({m, cell.value1, i});
+  }
+  data["objects"] = objects;
+  data["cells"] = cell_fields;
+  data["slow"] = slow;
+  data["warn"] = warn;
+  data["rowOfCell"] = Json::object();
+  for (const auto& [cell, row] : row_of_cell) data["rowOfCell"][std::to_string(cell)] = row;
+
+  Json stations = Json::array();
+  for (int s = kFirstStationSlot; s < kProgressiveTreSlot; ++s) {
+    const StationRecord& r = c.st.stations[static_cast<size_t>(s)];
+    if (!slot_in_use(r) || slot_role(s, r) != "station") continue;
+    stations.push_back({{"slot", s},
+                        {"name", utf8(r.name)},
+                        {"kind", r.station_kind},
+                        {"pos", r.position_m},
+                        {"from", r.area_start_m},
+                        {"to", r.area_end_m},
+                        {"time", clock_text(r.time_s)},
+                        {"cell", r.position_m / kCellLengthM}});
+    if (r.position_m <= cell_start_m(last_cell)) axis_m = std::max<int64_t>(axis_m, r.position_m);
+  }
+  data["stations"] = stations;
+  data["lengthM"] = axis_m;
+  data["routeM"] = route_m;
+
+  data["profiles"] = {{"gradient", runs_json(cells, axis_m / kCellLengthM, gradient)},
+                      {"speed", runs_json(cells, axis_m / kCellLengthM, speed_kmh)},
+                      {"adhesion", runs_json(cells, axis_m / kCellLengthM, adhesion)},
+                      {"montagna", runs_json(cells, axis_m / kCellLengthM, [](const TrackCell& t) {
+                         return int{t.montagna_type};
+                       })}};
+
+  data["plan"] = nullptr;
+  const auto plan_bytes = c.mem.files().find(c.files.line_plan);
+  if (plan_bytes != c.mem.files().end()) {
+    PlanFile plan;
+    std::string why;
+    if (parse_line_plan(plan_bytes->second, &plan, &why)) data["plan"] = plan_json(plan, axis_m);
+  }
+
+  Json diags = Json::array();
+  for (const Diagnostic& d : c.diagnostics.items) {
+    // Where the view goes for the entry: its position, else its row's cell.
+    Json where = nullptr;
+    if (d.position_m) {
+      where = *d.position_m;
+    } else if (d.at.line > 0) {
+      for (const LoggedRow& r : c.rows) {
+        if (r.at.file == d.at.file && r.at.line == d.at.line && r.cell >= 0) {
+          where = cell_start_m(r.cell);
+          break;
+        }
+      }
+    }
+    Json notes = Json::array();
+    for (const DiagnosticNote& n : d.notes) {
+      notes.push_back({{"file", std::string(1, file_letter(n.at.file))},
+                       {"line", n.at.line},
+                       {"message", utf8(n.message)}});
+    }
+    diags.push_back({{"severity", d.severity == Severity::kError ? "error" : "warning"},
+                     {"rule", d.rule},
+                     {"code", d.code},
+                     {"m", where},
+                     {"file", std::string(1, file_letter(d.at.file))},
+                     {"line", d.at.line},
+                     {"column", d.at.column},
+                     {"item", utf8(d.at.item)},
+                     {"message", utf8(d.message)},
+                     {"notes", notes}});
+  }
+  data["diagnostics"] = diags;
+  data["filesWritten"] = c.result.files_written.size();
+  return data.dump(-1, ' ', false, Json::error_handler_t::replace);
+}
+
+std::string preview_page(const std::string& data_json, bool live) {
+  // The data sits in a script element of its own type: "</" inside a string
+  // would end the element, so it is escaped the JSON way.
+  std::string safe;
+  safe.reserve(data_json.size());
+  for (size_t i = 0; i < data_json.size(); ++i) {
+    if (data_json[i] == '<' && i + 1 < data_json.size() && data_json[i + 1] == '/') {
+      safe += "<\\/";
+      ++i;
+    } else {
+      safe += data_json[i];
+    }
+  }
+  std::string page;
+  page.reserve(safe.size() + 100000);
+  page += kPreviewHtmlHead;
+  page += "<style>\n";
+  page += kPreviewCss;
+  page += "</style>\n</head>\n";
+  page += kPreviewHtmlBody;
+  page += "<script id=\"route-data\" type=\"application/json\">";
+  page += safe;
+  page += "</script>\n<script>\nconst LIVE = ";
+  page += live ? "true" : "false";
+  page += ";\n";
+  page += preview_script();
+  page += "</script>\n</body>\n</html>\n";
+  return page;
+}
+
+void add_preview_command(CLI::App& app, PreviewCommand& command) {
+  PreviewRequest& r = command.req;
+  command.cmd = app.add_subcommand(
+      "preview", "Write an interactive HTML page of a line and a train description");
+  command.cmd->add_option("LINE_TEXT", r.line_text_path, "Line description text")->required();
+  command.cmd->add_option("TRAIN_TEXT", r.train_text_path, "Train description text")->required();
+  CLI::Option* output = command.cmd->add_option("-o,--output", r.output, "HTML file to write");
+  CLI::Option* serve = command.cmd->add_flag(
+      "--serve", r.serve, "Serve the page on 127.0.0.1 and update it on every save");
+  command.cmd->add_option("--port", r.port, "Port for --serve")
+      ->capture_default_str()
+      ->check(CLI::Range(1, 65535));
+  command.cmd->add_option("--scenario", r.scenario_name,
+                          "Scenario name (default: line text's name)");
+  command.cmd->add_option("--train", r.train_code, "Train code (default: train text's name)");
+  output->excludes(serve);
+}
+
+namespace {
+
+// A name from a text's file name: the stem, without separators.
+std::string name_from(const std::string& path, const char* fallback) {
+  std::string stem = std::filesystem::path(path).stem().string();
+  stem.erase(std::remove_if(stem.begin(), stem.end(),
+                            [](char ch) { return ch == '/' || ch == '\\' || ch == '\0'; }),
+             stem.end());
+  return stem.empty() ? fallback : stem;
+}
+
+}  // namespace
+
+int run_preview(const PreviewRequest& given, std::ostream& out, std::ostream& err) {
+  PreviewRequest req = given;
+  // The builder's own names, <scenario>_linea.txt and <scenario>_<train>-.txt,
+  // give the scenario and the train back; any other name is taken whole.
+  if (req.scenario_name.empty()) {
+    req.scenario_name = name_from(req.line_text_path, "route");
+    const std::string tail = "_linea";
+    if (req.scenario_name.size() > tail.size() &&
+        req.scenario_name.compare(req.scenario_name.size() - tail.size(), tail.size(), tail) == 0) {
+      req.scenario_name.resize(req.scenario_name.size() - tail.size());
+    }
+  }
+  if (req.train_code.empty()) {
+    req.train_code = name_from(req.train_text_path, "train");
+    const std::string head = req.scenario_name + "_";
+    std::string& t = req.train_code;
+    if (t.size() > head.size() + 1 && t.compare(0, head.size(), head) == 0 && t.back() == '-') {
+      t = t.substr(head.size(), t.size() - head.size() - 1);
+    }
+  }
+  for (const std::string* name : {&req.scenario_name, &req.train_code}) {
+    if (name->find_first_of(std::string("/\\\0", 3)) != std::string::npos) {
+      err << "scenario_tool: --scenario and --train must be plain names, without '/' or '\\'\n";
+      return kExitUsage;
+    }
+  }
+  if (req.serve) return serve_preview(req, out, err);
+  if (req.output.empty()) {
+    err << "scenario_tool: preview needs -o FILE, or --serve\n";
+    return kExitUsage;
+  }
+  std::string line_text, train_text;
+  if (!read_from_disk("line description", req.line_text_path, &line_text, err) ||
+      !read_from_disk("train description", req.train_text_path, &train_text, err)) {
+    return kExitNoInput;
+  }
+  std::string page;
+  try {
+    page = preview_page(preview_data_json(line_text, train_text, req), false);
+  } catch (const FileError& e) {
+    err << "scenario_tool: " << e.what() << "\n";
+    return kExitSoftware;
+  }
+  try {
+    DiskFileSystem().replace_file(req.output, page);
+  } catch (const FileError& e) {
+    err << "scenario_tool: " << e.what() << "\n";
+    return kExitCannotCreate;
+  }
+  out << "wrote " << req.output << " (" << page.size() / 1024 << " KiB)\n";
+  return 0;
+}
+
+}  // namespace scenario::tools
