@@ -2,7 +2,6 @@
 
 #include <cstdint>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
 #include "compiler/diagnostic.h"
@@ -30,14 +29,6 @@ struct CheckContext {
   DiagnosticSink* sink = nullptr;
   /// Every row interpreted, in reading order (may be null).
   std::vector<LoggedRow>* rows = nullptr;
-
-  /// Kept by the compile step itself: the row whose object holds each taken
-  /// cell, so that a collision can name it.
-  struct Holder {
-    RowId kind;
-    SourceOrigin at;
-  };
-  std::unordered_map<int64_t, Holder> holders;
 };
 
 }  // namespace scenario

@@ -31,6 +31,9 @@ constexpr int kProgressiveTre = 0;
 constexpr int kProgressiveDue = 1;
 constexpr int kProgressiveUno = 2;
 
+/// A cell's gradient code is the gradient (per mille) plus this.
+constexpr int64_t kGradientCodeOffset = 100;
+
 /// The signal repetition key names how many codes the repetition carries.
 constexpr int32_t kFourCodes = 4;
 constexpr int32_t kNineCodes = 9;
@@ -333,7 +336,8 @@ void LineDescriptionReader::fill_gradient_cell() {
   // Several gradient lines inside one cell each move the index on by one, so
   // it may run past the grid's end: such cells do not exist to be written.
   if (st_.grid.contains(fill_index_)) {
-    st_.grid.at(fill_index_).gradient_code = low8(int64_t{previous_gradient_} + 100);
+    st_.grid.at(fill_index_).gradient_code =
+        low8(int64_t{previous_gradient_} + kGradientCodeOffset);
   }
   ++fill_index_;
 }

@@ -32,6 +32,7 @@ void memorizza_dati(BuildState& st, FileSystem& fs, const std::string& line_path
   SourceOrigin::File reading = SourceOrigin::File::kLineDescription;
   LineReadResult line;
   bool train_read = false;
+  st.cell_holders.clear();
   try {
     st.stations[kScenarioSlot].name = st.scenario_name;
     st.stations[kTrainSlot].name = st.train_code;

@@ -106,7 +106,9 @@ std::string DescriptionReader::cell_text(int64_t cell) { return "cell " + std::t
 
 void DescriptionReader::took(int64_t cell) {
   if (row_cell_ < 0) row_cell_ = cell;
-  if (check_ != nullptr) check_->holders[cell] = CheckContext::Holder{row_id_, key_origin_};
+  if (check_ != nullptr) {
+    st_.cell_holders[cell] = BuildState::CellHolder{key_origin_, row_kind(row_id_).key};
+  }
 }
 
 namespace {
@@ -141,11 +143,11 @@ const char* object_name(uint8_t kind) {
 
 std::vector<DiagnosticNote> DescriptionReader::holder_note(int64_t cell) const {
   if (check_ == nullptr || !st_.grid.contains(cell)) return {};
-  const auto h = check_->holders.find(cell);
-  if (h == check_->holders.end()) return {};
+  const auto h = st_.cell_holders.find(cell);
+  if (h == st_.cell_holders.end()) return {};
   return {DiagnosticNote{h->second.at, cell_text(cell) + " holds the " +
                                            object_name(st_.grid.at(cell).kind) + " of this \"" +
-                                           std::string(row_kind(h->second.kind).key) + "\" row"}};
+                                           std::string(h->second.key) + "\" row"}};
 }
 
 void DescriptionReader::begin_row(const RowKind& kind) {

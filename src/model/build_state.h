@@ -3,6 +3,8 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <string_view>
+#include <unordered_map>
 
 #include "model/line_plan.h"
 #include "model/station_table.h"
@@ -41,6 +43,15 @@ struct BuildState {
   CellGrid grid;
   LinePlan line_plan;
   StationTable stations{};
+
+  /// Check mode only (empty in the builder): the row whose object took each
+  /// cell, so that a later collision can name it. `key` is the row kind's
+  /// key word, static text.
+  struct CellHolder {
+    SourceOrigin at;
+    std::string_view key;
+  };
+  std::unordered_map<int64_t, CellHolder> cell_holders;
 
   /// montagna ranges 1 .. montagna_count; index 0 is never used.
   static constexpr int kMaxMontagna = 80;

@@ -21,8 +21,6 @@ constexpr int16_t low16(int64_t v) {
 }
 
 /// The low 8 bits of an exact integer result.
-constexpr uint8_t low8(int64_t v) {
-  return static_cast<uint8_t>(static_cast<uint64_t>(v) & 0xFFu);
-}
+constexpr uint8_t low8(int64_t v) { return static_cast<uint8_t>(static_cast<uint64_t>(v) & 0xFFu); }
 
 }  // namespace scenario

@@ -76,8 +76,8 @@ class Pass {
               SourceOrigin{SourceOrigin::File::kTrainDescription, 0, 0, {}},
               {},
               {}};
-    const auto holder = check_->holders.find(object_cell);
-    if (holder != check_->holders.end()) p.at = holder->second.at;
+    const auto holder = st_.cell_holders.find(object_cell);
+    if (holder != st_.cell_holders.end()) p.at = holder->second.at;
     const std::string where =
         "cell " + std::to_string(cell_index) + " (" + std::to_string(st_.error_position_m) + " m)";
     switch (code) {

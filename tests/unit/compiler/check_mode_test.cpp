@@ -45,7 +45,7 @@ void compile(Outcome& out, const std::string& line, const std::string& train, bo
   files.line_plan = "P";
   files.train_file = "S";
   files.cell_grid = "G";
-  CheckContext context{&out.diagnostics, &out.rows, {}};
+  CheckContext context{&out.diagnostics, &out.rows};
   out.st.scenario_name = "S";
   out.st.train_code = "T";
   memorizza_percorso(out.st, fs, files, 1, check ? &context : nullptr);

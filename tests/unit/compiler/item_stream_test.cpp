@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "model/run_failure.h"
 
@@ -112,9 +113,12 @@ TEST(ItemStream, NumbersOutsideTheirTypeFail) {
     ItemStream s(r.text);
     auto read = [&] {
       switch (r.type) {
-        case kLong: return static_cast<int64_t>(s.read_long());
-        case kInteger: return static_cast<int64_t>(s.read_integer());
-        case kByte: return static_cast<int64_t>(s.read_byte());
+        case kLong:
+          return static_cast<int64_t>(s.read_long());
+        case kInteger:
+          return static_cast<int64_t>(s.read_integer());
+        case kByte:
+          return static_cast<int64_t>(s.read_byte());
       }
       return int64_t{0};
     };
@@ -186,6 +190,48 @@ TEST(ItemStream, FailureNamesLineColumnAndItem) {
   } catch (const RunFailure& e) {
     EXPECT_STREQ(e.what(), "line 3, column 1: read past the end of the text");
   }
+}
+
+// Check mode resumes at the line after a row that went wrong: whatever of
+// that row is left unread is passed over, and a read position already at or
+// past the line stays where it is.
+TEST(ItemStream, SkipToLinePassesOverTheRestOfARow) {
+  ItemStream s("stazione, 1025, 2, 100, x\r\nsabbia, 3\r\n\nvelocita, 0, 80\n");
+  EXPECT_EQ(s.read_text(), "stazione");
+  EXPECT_EQ(s.read_long(), 1025);
+  s.skip_to_line(2);
+  EXPECT_EQ(s.line(), 2);
+  EXPECT_EQ(s.read_text(), "sabbia");
+  EXPECT_EQ(s.read_long(), 3);
+  EXPECT_EQ(s.line(), 3);
+  s.skip_to_line(2);  // already past it
+  EXPECT_EQ(s.read_text(), "velocita");
+  EXPECT_EQ(s.last_line(), 4);
+  s.skip_to_line(9);  // beyond the text: at its end
+  EXPECT_TRUE(s.at_end());
+
+  // The lines reached so far, without their line ends; others are empty.
+  EXPECT_EQ(s.line_text(1), "stazione, 1025, 2, 100, x");
+  EXPECT_EQ(s.line_text(3), "");
+  EXPECT_EQ(s.line_text(4), "velocita, 0, 80");
+  EXPECT_EQ(s.line_text(0), "");
+  EXPECT_EQ(s.line_text(99), "");
+}
+
+// The row log gets the values as they stand in the text, empty items and
+// quoted texts included.
+TEST(ItemStream, RecordedItemsAreAsWritten) {
+  ItemStream s("indicatori_vmax, 1000, +75, , \"A, b\" tail\r\n7");
+  std::vector<std::string> items;
+  s.read_text();
+  s.record_items(&items);
+  s.read_long();
+  s.read_long();
+  s.read_long();
+  s.read_text();
+  s.record_items(nullptr);
+  s.read_long();
+  EXPECT_EQ(items, (std::vector<std::string>{"1000", "+75", "", "\"A, b\" tail"}));
 }
 
 }  // namespace

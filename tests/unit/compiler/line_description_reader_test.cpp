@@ -68,19 +68,19 @@ TEST_F(LineDescriptionReaderTest, TextWithoutGeneralHeaderIsCode102) {
 }
 
 TEST_F(LineDescriptionReaderTest, GeneralSectionFillsTheLineSlots) {
-  const LineReadResult r = run(
-      "testo iniziale, \"con, virgola\"\r\n"
-      "[Generale]\r\n"
-      "lunghezza percorso,   150000\r\n"
-      "progressiva chilometrica uno,    1000,    0,    0\r\n"
-      "progressiva chilometrica due,    0,    0,    0\r\n"
-      "progressiva chilometrica tre,    0,    0,    0\r\n"
-      "sfondo uno,  1000\r\n"
-      "sfondo due,  3000\r\n"
-      "sfondo tre,  1\r\n"
-      "ripetizione segnali 4 codici,    1000,    150000\r\n"
-      "[curve]\r\n"
-      "[fine]\r\n");
+  const LineReadResult r =
+      run("testo iniziale, \"con, virgola\"\r\n"
+          "[Generale]\r\n"
+          "lunghezza percorso,   150000\r\n"
+          "progressiva chilometrica uno,    1000,    0,    0\r\n"
+          "progressiva chilometrica due,    0,    0,    0\r\n"
+          "progressiva chilometrica tre,    0,    0,    0\r\n"
+          "sfondo uno,  1000\r\n"
+          "sfondo due,  3000\r\n"
+          "sfondo tre,  1\r\n"
+          "ripetizione segnali 4 codici,    1000,    150000\r\n"
+          "[curve]\r\n"
+          "[fine]\r\n");
   EXPECT_EQ(st.error_code, 0);
   EXPECT_TRUE(r.read_train);
   EXPECT_EQ(r.board_limit, 80);
@@ -219,8 +219,8 @@ TEST_F(LineDescriptionReaderTest, CurveClassAndSideFromTheKey) {
     double x951;  // the first turned step is the curvature itself
   };
   const Row rows[] = {
-      {"curvad2", 0.0002},  {"curvas4", -0.001},   {"CurvaS14", -0.0001},
-      {"curva6d", 0.003},   {"curvaSd3", -0.0004}, {"curvas 5", -0.002},
+      {"curvad2", 0.0002}, {"curvas4", -0.001},   {"CurvaS14", -0.0001},
+      {"curva6d", 0.003},  {"curvaSd3", -0.0004}, {"curvas 5", -0.002},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.key);
@@ -252,9 +252,9 @@ TEST_F(LineDescriptionReaderTest, FeatureKeysAfterHyphensAndAtTheEnd) {
     int gradient_of_cell_100;
   };
   const Row rows[] = {
-      {"-,-,-pendenza, 2000, 7\r\n", 107},   // the third hyphenated item is tested
-      {"-,-pendenza, 2000, 7\r\n", 100},     // the second is passed over
-      {"PENDENZA, 2000, 7\r\n", 107},        // case is ignored
+      {"-,-,-pendenza, 2000, 7\r\n", 107},  // the third hyphenated item is tested
+      {"-,-pendenza, 2000, 7\r\n", 100},    // the second is passed over
+      {"PENDENZA, 2000, 7\r\n", 107},       // case is ignored
       {"pendenza montagna, 2000, 7, 3000, 4000, 1\r\n", 107},
   };
   for (const Row& row : rows) {
@@ -333,8 +333,8 @@ TEST_F(LineDescriptionReaderTest, FailureCodes) {
       {general("lunghezza percorso, 5000\r\nripetizione segnali 4, 1000, 1025\r\n"), 4, -1, false},
       {general("lunghezza percorso, 5000\r\nripetizione segnali, 1000, 100\r\n"), 5, -1, false},
       {general() + "curvas, 100, 100\r\n[fine]\r\n", 103, -1, false},
-      {general("lunghezza percorso, 1000000\r\n") + "curvad1, 999000, 5000\r\n[fine]\r\n", 103,
-       -1, false},
+      {general("lunghezza percorso, 1000000\r\n") + "curvad1, 999000, 5000\r\n[fine]\r\n", 103, -1,
+       false},
       // Position test: up to 50 * 240 - 100 = 11900 m on a 5000 m route.
       {general() + "pendenza, 11901, 5\r\n[fine]\r\n", 15, 11901, true},
       {general() + "curvad4, 11901, 5\r\n[fine]\r\n", 15, 11901, true},

@@ -162,8 +162,8 @@ TEST_F(TrainReaderTest, KeyItemRules) {
       {"capitals", train({"NUMERO VETTURE, 7"}), 7},
       {"capital initials", train({"Numero Vetture, 7"}), 7},
       {"start header in capitals", "[GENERALE]\r\nnumero vetture, 7\r\n[fine]\r\n", 7},
-      {"keys before the start header are skipped",
-       "numero vetture, 5\r\n[generale]\r\n[fine]\r\n", 0},
+      {"keys before the start header are skipped", "numero vetture, 5\r\n[generale]\r\n[fine]\r\n",
+       0},
       {"no start header at all", "numero vetture, 5\r\n[fine]\r\n", 0},
       {"empty text", "", 0},
       {"one separator item", train({"x-, numero vetture, 7"}), 7},
@@ -332,11 +332,17 @@ TEST_F(TrainReaderTest, RecordedCodesPositionsAndFileHandling) {
       {"areas closer than 350 m", {station(1000, 2, 100), station(1400, 2, 100)}, 22, 1400, 0},
       {"areas exactly 350 m apart", {station(1000, 2, 100), station(1450, 2, 100)}, 0, -7, 40},
       {"a station without marks keeps the gap",
-       {station(1000, 2, 100), station(1400, 28, 100)}, 22, 1400, 0},
+       {station(1000, 2, 100), station(1400, 28, 100)},
+       22,
+       1400,
+       0},
       // Cell round(1050/50) = 21 is the signal's cell round(1000/50 + 1).
       {"signal on a taken cell", {"abbattimento, 1050, 0", "segnale, 1000" + signal}, 16, 1000, 0},
       {"slow-down start on a taken cell",
-       {"abbattimento, 5050, 0", "rallentamento, 5000, 60, 100, 0, 0, 0"}, 18, 5000, 0},
+       {"abbattimento, 5050, 0", "rallentamento, 5000, 60, 100, 0, 0, 0"},
+       18,
+       5000,
+       0},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.what);

@@ -16,10 +16,17 @@ TEST(Rounding, RoundsHalvesToTheEvenNeighbour) {
     int32_t out;
   };
   const Row rows[] = {
-      {1.5, 2},    {2.5, 2},    {-0.5, 0},  {-1.5, -2}, {-2.5, -2},
+      {1.5, 2},
+      {2.5, 2},
+      {-0.5, 0},
+      {-1.5, -2},
+      {-2.5, -2},
       {58.5, 58},  // a signal at 2875 m
       {59.5, 60},  // a signal at 2925 m
-      {2.4999, 2}, {2.5001, 3}, {-2.6, -3}, {0.0, 0},
+      {2.4999, 2},
+      {2.5001, 3},
+      {-2.6, -3},
+      {0.0, 0},
       {2147483647.4, 2147483647},  // rounds into range, so accepted
       {-2147483648.4, -2147483647 - 1},
   };
@@ -30,7 +37,10 @@ TEST(Rounding, RoundsHalvesToTheEvenNeighbour) {
 }
 
 TEST(Rounding, RefusesWhatDoesNotFitThe32BitRange) {
-  const double rows[] = {2147483647.5, 2147483648.0, -2147483648.6, 1e300,
+  const double rows[] = {2147483647.5,
+                         2147483648.0,
+                         -2147483648.6,
+                         1e300,
                          std::numeric_limits<double>::infinity(),
                          std::numeric_limits<double>::quiet_NaN()};
   for (double r : rows) {

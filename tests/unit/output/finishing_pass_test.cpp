@@ -115,12 +115,12 @@ TEST_F(FinishingPassTest, StartsNearTheGridStartSkipTheCandidatesThatWouldFallBe
     std::vector<int64_t> expected;
   };
   const Row rows[] = {
-      {7, {}},             // i > 7 needed for the first point
-      {8, {3}},            // i - 5
-      {13, {8}},           // second point needs i > 13
-      {14, {3, 9}},        // i - 11, i - 5
-      {20, {9, 15}},       // third point needs i > 20
-      {21, {3, 10, 16}},   // i - 18, i - 11, i - 5
+      {7, {}},            // i > 7 needed for the first point
+      {8, {3}},           // i - 5
+      {13, {8}},          // second point needs i > 13
+      {14, {3, 9}},       // i - 11, i - 5
+      {20, {9, 15}},      // third point needs i > 20
+      {21, {3, 10, 16}},  // i - 18, i - 11, i - 5
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.start);
@@ -257,8 +257,16 @@ TEST_F(FinishingPassTest, SignalBeforeAWarningBoardGetsAPointOrHasItsPointSlowed
       {"both free", 1300, kEmpty, 0, kEmpty, 0, {1299}, 180, 0, 0},
       {"1299 taken", 1300, kSpeedBoard, 1, kEmpty, 0, {1298}, 1, 180, 0},
       {"point at 1299 keeps 150", 1300, kPointWithSpeed, 150, kSpeedBoard, 1, {1299}, 150, 1, 0},
-      {"point at 1299 lowered from 200", 1300, kPointWithSpeed, 200, kSpeedBoard, 1, {1299}, 180,
-       1, 0},
+      {"point at 1299 lowered from 200",
+       1300,
+       kPointWithSpeed,
+       200,
+       kSpeedBoard,
+       1,
+       {1299},
+       180,
+       1,
+       0},
       // Signed comparison: a negative speed is the smaller one.
       {"point at 1299 keeps -5", 1300, kPointWithSpeed, -5, kSpeedBoard, 1, {1299}, -5, 1, 0},
       {"point at 1298 lowered", 1300, kSpeedBoard, 1, kPointWithSpeed, 300, {1298}, 1, 180, 0},
