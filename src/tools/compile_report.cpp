@@ -1,14 +1,16 @@
 #include "tools/compile_report.h"
 
+#include <algorithm>
 #include <filesystem>
-
 #include <nlohmann/json.hpp>
 
 #include "model/error_code.h"
 #include "output/compile_stage.h"
 #include "output/error_codes.h"
 #include "output/file_naming.h"
-#include "tools/inspect.h"
+#include "tools/check.h"
+#include "tools/compiled_files.h"
+#include "tools/exit_status.h"
 #include "tools/text_encoding.h"
 
 namespace scenario::tools {
@@ -16,15 +18,14 @@ namespace {
 
 using Json = nlohmann::ordered_json;
 
-constexpr int kExitClean = 0;
-constexpr int kExitCodeRecorded = 1;
-constexpr int kExitFatal = 2;
-
 const char* description_name(SourceOrigin::File f) {
   switch (f) {
-    case SourceOrigin::File::kLineDescription: return "line description";
-    case SourceOrigin::File::kTrainDescription: return "train description";
-    case SourceOrigin::File::kNone: break;
+    case SourceOrigin::File::kLineDescription:
+      return "line description";
+    case SourceOrigin::File::kTrainDescription:
+      return "train description";
+    case SourceOrigin::File::kNone:
+      break;
   }
   return nullptr;
 }
@@ -53,15 +54,15 @@ bool code_has_position(int32_t code) {
 }
 
 CompileReport compile_in_memory(const std::string& line_text, const std::string& train_text,
-                                const CompileRequest& req, MemoryFileSystem& mem) {
-  const ScenarioFiles files =
-      scenario_files(req.out_dir, '/', req.scenario_name, req.train_code);
+                                const CompileRequest& req, MemoryFileSystem& mem,
+                                CheckContext* check) {
+  const ScenarioFiles files = scenario_files(req.out_dir, '/', req.scenario_name, req.train_code);
   mem.put(files.line_description, line_text);
   mem.put(files.train_description, train_text);
   BuildState st;
   st.scenario_name = req.scenario_name;
   st.train_code = req.train_code;
-  const CompileResult result = memorizza_percorso(st, mem, files, req.write_plan ? 1 : 0);
+  const CompileResult result = memorizza_percorso(st, mem, files, req.write_plan ? 1 : 0, check);
 
   CompileReport r;
   r.error_code = st.error_code;
@@ -101,8 +102,8 @@ std::string report_message(const CompileReport& r) {
   }
   if (r.fatal != 0) {
     if (!msg.empty()) msg += "; ";
-    msg += "fatal " + std::to_string(r.fatal) + ": " +
-           std::string(error_code_meaning(r.fatal)) + "; no file written";
+    msg += "fatal " + std::to_string(r.fatal) + ": " + std::string(error_code_meaning(r.fatal)) +
+           "; no file written";
   } else if (r.files.empty()) {
     if (!msg.empty()) msg += "; ";
     msg += "no file written: the line description gave no cell grid";
@@ -132,8 +133,7 @@ int run_compile(const CompileRequest& given, bool json, std::ostream& out, std::
         << "': " << ec.message() << "\n";
     return kExitCannotCreate;
   }
-  const ScenarioFiles names =
-      scenario_files(req.out_dir, '/', req.scenario_name, req.train_code);
+  const ScenarioFiles names = scenario_files(req.out_dir, '/', req.scenario_name, req.train_code);
   for (const std::string& target : {names.line_plan, names.train_file, names.cell_grid}) {
     for (const std::string& input : {req.line_text_path, req.train_text_path}) {
       if (same_file(target, input)) {
@@ -153,6 +153,27 @@ int run_compile(const CompileRequest& given, bool json, std::ostream& out, std::
     return kExitSoftware;
   }
 
+  // Files of these names from an earlier run would otherwise pass for this
+  // run's output.
+  std::vector<std::string> removed;
+  std::vector<std::string> targets{names.train_file, names.cell_grid};
+  // Without a plan the older plan file stays: --no-plan promises it.
+  if (req.write_plan) targets.push_back(names.line_plan);
+  for (const std::string& target : targets) {
+    std::error_code rm;
+    if (std::filesystem::remove(target, rm)) removed.push_back(target);
+    if (rm) {
+      err << "scenario_tool: cannot remove the older '" << target << "': " << rm.message() << "\n";
+      return kExitCannotCreate;
+    }
+  }
+  const bool withheld = req.strict && (report.error_code != 0 || report.fatal != 0);
+  std::string message = report_message(report);
+  if (withheld) {
+    report.files.clear();
+    message += "; --strict: no file written";
+  }
+
   DiskFileSystem disk;
   for (const std::string& path : report.files) {
     try {
@@ -162,8 +183,13 @@ int run_compile(const CompileRequest& given, bool json, std::ostream& out, std::
       return kExitCannotCreate;
     }
   }
+  std::vector<std::string> stale_removed;
+  for (const std::string& path : removed) {
+    if (std::find(report.files.begin(), report.files.end(), path) == report.files.end()) {
+      stale_removed.push_back(path);
+    }
+  }
 
-  const std::string message = report_message(report);
   if (json) {
     const char* which = description_name(report.origin.file);
     // Some codes name their description but no item in it (line 0).
@@ -172,6 +198,7 @@ int run_compile(const CompileRequest& given, bool json, std::ostream& out, std::
            {"error_position_m", report.error_position_m},
            {"fatal", report.fatal != 0 ? Json(report.fatal) : Json(nullptr)},
            {"files", report.files},
+           {"removed", stale_removed},
            {"file", which != nullptr ? Json(which) : Json(nullptr)},
            {"line", located ? Json(report.origin.line) : Json(nullptr)},
            {"column", located ? Json(report.origin.column) : Json(nullptr)},
@@ -180,10 +207,23 @@ int run_compile(const CompileRequest& given, bool json, std::ostream& out, std::
     out << j.dump(2) << "\n";
   } else {
     for (const std::string& path : report.files) out << "wrote " << path << "\n";
-    out << message << "\n";
+    for (const std::string& path : stale_removed) {
+      out << "removed " << path << " (from an earlier run; this run does not write it)\n";
+    }
+    const CheckedTexts texts{req.line_text_path, line_text, req.train_text_path, train_text};
+    for (const int32_t code : {report.error_code, report.fatal}) {
+      if (code != 0) print_diagnostic(diagnostic_from_report(report, code), texts, out);
+    }
+    if (report.error_code == 0 && report.fatal == 0 && !report.files.empty()) {
+      out << "no code recorded\n";
+    } else if (report.files.empty()) {
+      out << (withheld            ? "no file written: --strict and a code recorded\n"
+              : report.fatal != 0 ? "no file written: the builder stops at a reserved slot\n"
+                                  : "no file written: the line description gave no cell grid\n");
+    }
   }
   if (report.fatal != 0) return kExitFatal;
-  return report.error_code != 0 ? kExitCodeRecorded : kExitClean;
+  return report.error_code != 0 ? kExitProblem : kExitClean;
 }
 
 }  // namespace scenario::tools

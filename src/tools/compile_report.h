@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "compiler/check_mode.h"
 #include "model/build_state.h"
 #include "platform/file_system.h"
 
@@ -17,6 +18,8 @@ struct CompileRequest {
   std::string train_code;
   std::string out_dir;
   bool write_plan = true;
+  /// Write nothing when any code is recorded.
+  bool strict = false;
 };
 
 /// What one compile recorded, in the terms an author needs.
@@ -36,14 +39,18 @@ struct CompileReport {
 /// names the builder gives them in `out_dir`, so that the author's own files
 /// are never consumed. The binary files it produced are left in `mem`.
 /// Throws FileError only on a fault of the compile stage itself.
+/// With `check`, the readers report every code to it and go on.
 CompileReport compile_in_memory(const std::string& line_text, const std::string& train_text,
-                                const CompileRequest& req, MemoryFileSystem& mem);
+                                const CompileRequest& req, MemoryFileSystem& mem,
+                                CheckContext* check = nullptr);
 
 /// Reads both texts, compiles and writes the binary files into
-/// req.out_dir (created when missing). Prints the report as text or JSON
-/// and returns the exit status: 0 nothing recorded, 1 a code recorded,
-/// 2 reserved slot taken, 64 bad names, 66 a text unreadable, 73 an output
-/// file not writable.
+/// req.out_dir (created when missing). The three files of the names it
+/// writes are removed first, so that no older file outlives a run that
+/// writes fewer. Prints the report as text (with the source line under the
+/// message) or JSON and returns the exit status: 0 nothing recorded, 1 a
+/// code recorded, 2 reserved slot taken, 64 bad names, 66 a text
+/// unreadable, 73 an output file not writable or not removable.
 int run_compile(const CompileRequest& req, bool json, std::ostream& out, std::ostream& err);
 
 /// The one-line account of a report: "path:line:column: code N: meaning..."

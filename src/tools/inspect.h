@@ -9,17 +9,12 @@
 #include "model/station_table.h"
 #include "model/track_cell.h"
 #include "tools/compiled_files.h"
+#include "tools/exit_status.h"
 
 namespace scenario::tools {
 
 enum class OutputStyle { kText, kJson, kCsv };
 
-/// Exit statuses shared by the subcommands (the BSD sysexits values).
-constexpr int kExitUsage = 64;
-constexpr int kExitBadData = 65;
-constexpr int kExitNoInput = 66;
-constexpr int kExitSoftware = 70;
-constexpr int kExitCannotCreate = 73;
 
 /// One name that `inspect` prints (a JSON key, a CSV column, a word of the
 /// text output), with where it appears and what it means. The names are the

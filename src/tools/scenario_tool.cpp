@@ -1,12 +1,17 @@
 #include "tools/scenario_tool.h"
 
-#include <filesystem>
-
 #include <CLI/CLI.hpp>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
 
 #include "output/file_naming.h"
+#include "scenario_version.h"
 #include "sources/text_writer.h"
+#include "tools/check.h"
+#include "tools/check_spelling.h"
 #include "tools/compile_report.h"
+#include "tools/exit_status.h"
 #include "tools/explain.h"
 #include "tools/inspect.h"
 #include "tools/pack.h"
@@ -15,17 +20,65 @@
 #include "tools/synthetic_route.h"
 
 namespace scenario::tools {
+namespace {
+
+bool make_directory(const std::string& dir, std::ostream& err) {
+  std::error_code ec;
+  std::filesystem::create_directories(dir, ec);
+  if (ec) err << "scenario_tool: cannot create '" << dir << "': " << ec.message() << "\n";
+  return !ec;
+}
+
+/// Every name a subcommand answers to, for "did you mean".
+std::vector<std::string> command_names(const CLI::App& app) {
+  std::vector<std::string> names;
+  for (const CLI::App* sub : app.get_subcommands({})) {
+    names.push_back(sub->get_name());
+    for (const std::string& alias : sub->get_aliases()) names.push_back(alias);
+  }
+  return names;
+}
+
+std::vector<std::string> option_names(const CLI::App& cmd) {
+  std::vector<std::string> names{"--help"};
+  for (const CLI::Option* o : cmd.get_options()) {
+    for (const std::string& l : o->get_lnames()) names.push_back("--" + l);
+    for (const std::string& sn : o->get_snames()) names.push_back("-" + sn);
+  }
+  return names;
+}
+
+std::string did_you_mean(const std::string& word, const std::vector<std::string>& names) {
+  const std::vector<std::string_view> views(names.begin(), names.end());
+  const std::vector<std::string> near = closest_words(word, views);
+  return near.empty() ? "" : "; did you mean " + quoted_alternatives(near) + "?";
+}
+
+/// draw writes a file; "-o -" sends the picture to standard output instead.
+int draw_to(DrawRequest req, std::ostream& out, std::ostream& err) {
+  if (req.output != "-") return run_draw(req, out, err);
+  std::error_code ec;
+  const std::filesystem::path tmp =
+      std::filesystem::temp_directory_path(ec) /
+      ("scenario_tool-draw-" + std::to_string(reinterpret_cast<uintptr_t>(&req)) + ".svg");
+  req.output = tmp.string();
+  std::ostringstream said;
+  const int status = run_draw(req, said, err);
+  if (status == 0) {
+    std::ifstream in(tmp, std::ios::binary);
+    out << in.rdbuf();
+  }
+  std::filesystem::remove(tmp, ec);
+  return status;
+}
+
+}  // namespace
 
 int export_carried(const std::string& dir, const ScenarioData& carried, std::ostream& out,
                    std::ostream& err) {
-  std::error_code ec;
-  std::filesystem::create_directories(dir, ec);
-  if (ec) {
-    err << "scenario_tool: cannot create '" << dir << "': " << ec.message() << "\n";
-    return kExitCannotCreate;
-  }
-  const ScenarioFiles f = scenario_files(dir, '/', std::string(carried.scenario_name),
-                                         std::string(carried.train_code));
+  if (!make_directory(dir, err)) return kExitCannotCreate;
+  const ScenarioFiles f =
+      scenario_files(dir, '/', std::string(carried.scenario_name), std::string(carried.train_code));
   DiskFileSystem disk;
   try {
     write_text_file(disk, f.line_description, carried.line_description);
@@ -37,9 +90,8 @@ int export_carried(const std::string& dir, const ScenarioData& carried, std::ost
     err << "scenario_tool: " << e.what() << "\n";
     return kExitCannotCreate;
   }
-  for (const std::string* p :
-       {&f.line_description, &f.train_description, &f.notes, &f.slowdown_order,
-        &f.timetable_sheet}) {
+  for (const std::string* p : {&f.line_description, &f.train_description, &f.notes,
+                               &f.slowdown_order, &f.timetable_sheet}) {
     out << "wrote " << *p << "\n";
   }
   return 0;
@@ -54,12 +106,7 @@ int write_synthetic(int32_t length_m, const std::string& dir, std::ostream& out,
     err << "scenario_tool: " << e.what() << "\n";
     return kExitUsage;
   }
-  std::error_code ec;
-  std::filesystem::create_directories(dir, ec);
-  if (ec) {
-    err << "scenario_tool: cannot create '" << dir << "': " << ec.message() << "\n";
-    return kExitCannotCreate;
-  }
+  if (!make_directory(dir, err)) return kExitCannotCreate;
   DiskFileSystem disk;
   const std::string line_path = dir + "/line.txt";
   const std::string train_path = dir + "/train.txt";
@@ -76,23 +123,42 @@ int write_synthetic(int32_t length_m, const std::string& dir, std::ostream& out,
 
 int run_tool(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
              const ScenarioData& carried) {
-  CLI::App app{"Compile, inspect and draw a scenario.", "scenario_tool"};
+  CLI::App app{"Check, compile, inspect and draw a scenario.", "scenario_tool"};
   app.require_subcommand(1);
+  app.set_version_flag("--version", std::string("scenario_tool ") + SCENARIO_VERSION,
+                       "Print the version and end");
+
+  CheckRequest check;
+  std::string check_format = "text";
+  bool werror = false;
+  CLI::App* check_cmd = app.add_subcommand(
+      "check", "Report every problem of a line and a train description, errors and warnings");
+  check_cmd->add_option("LINE_TEXT", check.line_text_path, "Line description text")->required();
+  check_cmd->add_option("TRAIN_TEXT", check.train_text_path, "Train description text")->required();
+  check_cmd->add_option("--format", check_format, "text, json or sarif")
+      ->check(CLI::IsMember({"text", "json", "sarif"}))
+      ->capture_default_str();
+  check_cmd->add_flag("--werror", werror, "Fail (status 1) on warnings too");
+  check_cmd->add_option("--scenario", check.scenario_name, "Scenario name (seals the files)")
+      ->capture_default_str();
+  check_cmd->add_option("--train", check.train_code, "Train code (seals the files)")
+      ->capture_default_str();
 
   CompileRequest compile;
   bool compile_json = false;
   bool no_plan = false;
   CLI::App* compile_cmd =
       app.add_subcommand("compile", "Compile a line and a train description into binary files");
-  compile_cmd->add_option("LINE_TEXT", compile.line_text_path, "Line description text")
-      ->required();
+  compile_cmd->add_option("LINE_TEXT", compile.line_text_path, "Line description text")->required();
   compile_cmd->add_option("TRAIN_TEXT", compile.train_text_path, "Train description text")
       ->required();
   compile_cmd->add_option("--scenario", compile.scenario_name, "Scenario name")->required();
   compile_cmd->add_option("--train", compile.train_code, "Train code")->required();
   compile_cmd->add_option("--out", compile.out_dir, "Directory for the binary files")->required();
-  compile_cmd->add_flag("--no-plan", no_plan, "Build no line plan; an older line plan file stays as it is");
+  compile_cmd->add_flag("--no-plan", no_plan,
+                        "Build no line plan; an older line plan file stays as it is");
   compile_cmd->add_flag("--json", compile_json, "Print the report as one JSON object");
+  compile_cmd->add_flag("--strict", compile.strict, "Write no file when any code is recorded");
 
   std::string inspect_path;
   bool inspect_json = false;
@@ -108,7 +174,8 @@ int run_tool(const std::vector<std::string>& args, std::ostream& out, std::ostre
   CLI::App* draw_cmd =
       app.add_subcommand("draw", "Draw the compiled scenario in DIR as one SVG picture");
   draw_cmd->add_option("DIR", draw.dir, "Directory with the compiled files")->required();
-  draw_cmd->add_option("-o,--output", draw.output, "SVG file to write")->required();
+  draw_cmd->add_option("-o,--output", draw.output, "SVG file to write; - for standard output")
+      ->required();
   draw_cmd->add_option("--scenario", draw.scenario_name, "Scenario name (guessed when alone)");
   draw_cmd->add_option("--train", draw.train_code, "Train code (guessed when alone)");
 
@@ -126,9 +193,13 @@ int run_tool(const std::vector<std::string>& args, std::ostream& out, std::ostre
   add_preview_command(app, preview);
 
   std::string export_dir;
-  CLI::App* export_cmd = app.add_subcommand("export-carried", "");
-  export_cmd->group("");  // hidden: a helper for the documentation script
-  export_cmd->add_option("DIR", export_dir)->required();
+  CLI::App* export_cmd = app.add_subcommand(
+      "example", "Write the carried scenario's five texts into DIR, as a starting point");
+  // The old name stays for the scripts that use it.
+  export_cmd->alias("export-carried");
+  export_cmd->add_option("DIR", export_dir, "Directory for the texts")->required();
+
+  // Other subcommands register here, one call each.
 
   int pack_status = -1;  // set when pack or unpack ran
   add_pack_command(app, pack_status, out, err);
@@ -139,24 +210,54 @@ int run_tool(const std::vector<std::string>& args, std::ostream& out, std::ostre
   argv_strings.insert(argv_strings.end(), args.begin(), args.end());
   std::vector<char*> argv;
   for (std::string& s : argv_strings) argv.push_back(s.data());
+  // CLI11 would call an unknown subcommand "not expected"; name it and the
+  // nearest ones instead.
+  if (!args.empty() && !args[0].empty() && args[0][0] != '-') {
+    const std::vector<std::string> names = command_names(app);
+    if (std::find(names.begin(), names.end(), args[0]) == names.end()) {
+      err << "scenario_tool: '" << args[0] << "' is not a command" << did_you_mean(args[0], names)
+          << "\nRun with --help for the list of commands.\n";
+      return kExitUsage;
+    }
+  }
   try {
     app.parse(static_cast<int>(argv.size()), argv.data());
+  } catch (const CLI::ExtrasError& e) {
+    const CLI::App* cmd = &app;
+    for (const CLI::App* sub : app.get_subcommands()) cmd = sub;
+    const std::vector<std::string> extras = cmd->remaining(false);
+    const std::string word = extras.empty() ? "" : extras.front();
+    if (!word.empty() && word[0] == '-') {
+      err << "scenario_tool: unknown option '" << word << "'"
+          << did_you_mean(word.substr(0, word.find('=')), option_names(*cmd)) << "\n";
+    } else {
+      err << "scenario_tool: " << e.what() << "\n";
+    }
+    err << "Run with --help for more information.\n";
+    return kExitUsage;
   } catch (const CLI::ParseError& e) {
     const int status = app.exit(e, out, err);
     return status == 0 ? 0 : kExitUsage;
   }
 
   if (pack_status >= 0) return pack_status;
+  if (*check_cmd) {
+    const CheckFormat format = check_format == "json"    ? CheckFormat::kJson
+                               : check_format == "sarif" ? CheckFormat::kSarif
+                                                         : CheckFormat::kText;
+    return run_check(check, format, werror, out, err);
+  }
   if (*compile_cmd) {
     compile.write_plan = !no_plan;
     return run_compile(compile, compile_json, out, err);
   }
   if (*inspect_cmd) {
-    const OutputStyle style =
-        inspect_json ? OutputStyle::kJson : inspect_csv ? OutputStyle::kCsv : OutputStyle::kText;
+    const OutputStyle style = inspect_json  ? OutputStyle::kJson
+                              : inspect_csv ? OutputStyle::kCsv
+                                            : OutputStyle::kText;
     return inspect_file(inspect_path, style, out, err);
   }
-  if (*draw_cmd) return run_draw(draw, out, err);
+  if (*draw_cmd) return draw_to(draw, out, err);
   if (*preview.cmd) return run_preview(preview.req, out, err);
   if (*synth_cmd) return write_synthetic(synth_length, synth_dir, out, err);
   if (explain.chosen()) return explain.run(out, err);

@@ -23,7 +23,6 @@ int export_carried(const std::string& dir, const ScenarioData& carried, std::ost
 /// Writes a generated route of `length_m` metres as DIR/line.txt and
 /// DIR/train.txt. Returns 0, 64 for a length the generator refuses, or 73
 /// when a file cannot be written.
-int write_synthetic(int32_t length_m, const std::string& dir, std::ostream& out,
-                    std::ostream& err);
+int write_synthetic(int32_t length_m, const std::string& dir, std::ostream& out, std::ostream& err);
 
 }  // namespace scenario::tools

@@ -1,15 +1,15 @@
-#include "tools/compile_report.h"
+#include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <filesystem>
-
-#include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
 #include "output/compile_stage.h"
 #include "output/file_naming.h"
+#include "scenario_version.h"
 #include "sources/text_writer.h"
 #include "tool_test_support.h"
+#include "tools/compile_report.h"
 
 namespace scenario::tools {
 namespace {
@@ -57,8 +57,10 @@ constexpr const char* kTrain =
 
 std::string with(std::string text, const std::string& from, const std::string& to) {
   const size_t at = text.find(from);
-  if (at == std::string::npos) ADD_FAILURE() << "fixture has no '" << from << "'";
-  else text.replace(at, from.size(), to);
+  if (at == std::string::npos)
+    ADD_FAILURE() << "fixture has no '" << from << "'";
+  else
+    text.replace(at, from.size(), to);
   return text;
 }
 
@@ -72,10 +74,10 @@ struct Fixture {
     write_file(line_path, line);
     write_file(train_path, train);
   }
-  std::vector<std::string> args(std::initializer_list<std::string> more = {}) const {
+  std::vector<std::string> args(std::vector<std::string> more = {}) const {
     std::vector<std::string> a{"compile", line_path, train_path, "--scenario", "X",
-                               "--train", "T", "--out", out};
-    a.insert(a.end(), more);
+                               "--train", "T",       "--out",    out};
+    a.insert(a.end(), more.begin(), more.end());
     return a;
   }
 };
@@ -94,9 +96,8 @@ TEST(Compile, ReaderCodesNameTheirDescriptionLineAndColumn) {
   const Case cases[] = {
       {"curve key without a class digit", with(kLine, "curvas4", "curvasx"), kTrain, 103, 0,
        "line description", 11, 1, "curvasx"},
-      {"signal repetition key without 4 or 9",
-       with(kLine, "segnali 4 codici", "segnali codici"), kTrain, 5, 0, "line description", 9, 1,
-       "ripetizione segnali codici"},
+      {"signal repetition key without 4 or 9", with(kLine, "segnali 4 codici", "segnali codici"),
+       kTrain, 5, 0, "line description", 9, 1, "ripetizione segnali codici"},
       {"signal beyond the grid", kLine, with(kTrain, "segnale,   5050", "segnale,   30000"), 15,
        30000, "train description", 14, 12, "30000"},
       {"station off the 50 m step", kLine, with(kTrain, "stazione,   10000", "stazione,   10025"),
@@ -135,8 +136,46 @@ TEST(Compile, TextReportReadsLikeACompilerDiagnostic) {
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.out, "wrote " + f.out + "/X_linea.dat\n" + "wrote " + f.out + "/X_T.sim\n" +
                        "wrote " + f.out + "/X_T.dat\n" + f.train_path +
-                       ":14:12: code 15: object outside the route's cells (beyond its end or "
-                       "before its start), at 30000 m (train description, item \"30000\")\n");
+                       ":14:12: error: code 15: object outside the route's cells (beyond its end "
+                       "or before its start), at 30000 m [outside-grid]\n"
+                       "segnale,   30000,   1, 4, 1,  0, 0,    1,  3,1,0, 0\n"
+                       "           ^~~~~\n");
+}
+
+TEST(Compile, LeavesNoOlderFileBehind) {
+  struct Case {
+    const char* what;
+    std::string line;
+    std::vector<std::string> more;
+    bool written;
+  };
+  const Case cases[] = {
+      {"a run that writes nothing", with(kLine, "[generale]", "[intro]"), {}, false},
+      {"--strict with a code recorded", with(kLine, "curvas4", "curvasx"), {"--strict"}, false},
+      {"a clean run replaces them", kLine, {"--strict"}, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    Fixture f(c.line, kTrain);
+    std::filesystem::create_directories(f.out);
+    for (const char* name : {"/X_linea.dat", "/X_T.sim", "/X_T.dat"}) {
+      write_file(f.out + name, "older");
+    }
+    const auto r = run(f.args(std::vector<std::string>(c.more)));
+    for (const char* name : {"/X_linea.dat", "/X_T.sim", "/X_T.dat"}) {
+      const std::string path = f.out + name;
+      EXPECT_EQ(std::filesystem::exists(path), c.written) << path;
+      if (c.written) {
+        EXPECT_NE(read_file(path), "older");
+      } else {
+        EXPECT_NE(r.out.find("removed " + path + " (from an earlier run"), std::string::npos)
+            << r.out;
+      }
+    }
+    if (!c.written) {
+      EXPECT_NE(r.out.find("no file written"), std::string::npos) << r.out;
+    }
+  }
 }
 
 TEST(Compile, CleanRunWritesThreeFilesAndLeavesTheInputsAlone) {
@@ -147,8 +186,8 @@ TEST(Compile, CleanRunWritesThreeFilesAndLeavesTheInputsAlone) {
   EXPECT_EQ(j["error_code"], 0);
   EXPECT_EQ(j["message"], "no code recorded");
   EXPECT_EQ(j["line"], nullptr);
-  EXPECT_EQ(j["files"], (nlohmann::json{f.out + "/X_linea.dat", f.out + "/X_T.sim",
-                                        f.out + "/X_T.dat"}));
+  EXPECT_EQ(j["files"],
+            (nlohmann::json{f.out + "/X_linea.dat", f.out + "/X_T.sim", f.out + "/X_T.dat"}));
   EXPECT_EQ(read_file(f.line_path), kLine);
   EXPECT_EQ(read_file(f.train_path), kTrain);
   // The cell grid of a 20000 m route: cells 0 .. 540.
@@ -192,15 +231,15 @@ TEST(Compile, LineWithoutGeneralSectionWritesNoFile) {
 TEST(Compile, UnreadableInputAndBadNamesAreRefusedBeforeCompiling) {
   Fixture f(kLine, kTrain);
   const std::string missing = f.dir / "none.txt";
-  const auto no_input = run({"compile", f.line_path, missing, "--scenario", "X", "--train", "T",
-                             "--out", f.out});
+  const auto no_input =
+      run({"compile", f.line_path, missing, "--scenario", "X", "--train", "T", "--out", f.out});
   EXPECT_EQ(no_input.status, 66);
   EXPECT_EQ(no_input.err,
             "scenario_tool: cannot read the train description '" + missing + "': no such file\n");
   EXPECT_FALSE(std::filesystem::exists(f.out));
 
-  const auto slash = run({"compile", f.line_path, f.train_path, "--scenario", "../X", "--train",
-                          "T", "--out", f.out});
+  const auto slash = run(
+      {"compile", f.line_path, f.train_path, "--scenario", "../X", "--train", "T", "--out", f.out});
   EXPECT_EQ(slash.status, 64);
   EXPECT_EQ(run({"compile", f.line_path, f.train_path, "--scenario", "X", "--out", f.out}).status,
             64);
@@ -232,7 +271,8 @@ TEST(Compile, CarriedScenarioGivesTheCompileStageAndBuilderBytes) {
                 mem.read_file("m/" + std::string(name)));
   }
   // The sealed cell 1: marker 5121 and the check code 2380 of LORVENA/KQ3390.
-  EXPECT_EQ(read_file(dir / "out/LORVENA_KQ3390.dat").substr(16, 4), std::string("\x01\x14\x4c\x09"));
+  EXPECT_EQ(read_file(dir / "out/LORVENA_KQ3390.dat").substr(16, 4),
+            std::string("\x01\x14\x4c\x09"));
 
   const char* builder = std::getenv("SCENARIO_BUILDER");
   if (builder == nullptr || *builder == '\0') GTEST_SKIP() << "SCENARIO_BUILDER is not set";
@@ -246,6 +286,53 @@ TEST(Compile, CarriedScenarioGivesTheCompileStageAndBuilderBytes) {
     EXPECT_TRUE(read_file(dir / ("out/" + std::string(name))) ==
                 read_file(dir / ("run/" + std::string(name))));
   }
+}
+
+TEST(CommandLine, AnswersAsGitWould) {
+  struct Case {
+    std::vector<std::string> args;
+    int status;
+    std::string out_has, err_has;
+  };
+  const Case cases[] = {
+      {{"--version"}, 0, std::string("scenario_tool ") + SCENARIO_VERSION + "\n", ""},
+      {{"chek", "a", "b"}, 64, "", "'chek' is not a command; did you mean \"check\"?"},
+      {{"compil"}, 64, "", "did you mean \"compile\"?"},
+      {{"check", "a", "b", "--werorr"},
+       64,
+       "",
+       "unknown option '--werorr'; did you mean "
+       "\"--werror\"?"},
+      {{"--help"}, 0, "example", ""},
+      {{"--help"}, 0, "check", ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.args.front());
+    const auto r = testing::run(c.args);
+    EXPECT_EQ(r.status, c.status);
+    EXPECT_NE(r.out.find(c.out_has), std::string::npos) << r.out;
+    EXPECT_NE(r.err.find(c.err_has), std::string::npos) << r.err;
+  }
+}
+
+TEST(CommandLine, ExampleKeepsItsOldName) {
+  testing::TempDir dir;
+  for (const char* name : {"example", "export-carried"}) {
+    SCOPED_TRACE(name);
+    const auto r = testing::run({name, dir / name});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.out.find("wrote "), std::string::npos) << r.out;
+  }
+}
+
+TEST(CommandLine, DashWritesThePictureToStandardOutput) {
+  Fixture f(kLine, kTrain);
+  ASSERT_EQ(run(f.args()).status, 0);
+  const auto r = run({"draw", f.out, "-o", "-"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out.rfind("<", 0), 0u) << r.out.substr(0, 80);
+  EXPECT_NE(r.out.find("</svg>"), std::string::npos);
+  EXPECT_FALSE(std::filesystem::exists("-"));
 }
 
 }  // namespace

@@ -1,0 +1,368 @@
+#include "tools/check.h"
+
+#include <fmt/format.h>
+
+#include <algorithm>
+#include <nlohmann/json.hpp>
+
+#include "compiler/check_mode.h"
+#include "compiler/check_rules.h"
+#include "model/error_code.h"
+#include "output/error_codes.h"
+#include "platform/file_system.h"
+#include "scenario_version.h"
+#include "tools/check_lint.h"
+#include "tools/compile_report.h"
+#include "tools/compiled_files.h"
+#include "tools/exit_status.h"
+#include "tools/text_encoding.h"
+
+namespace scenario::tools {
+namespace {
+
+using Json = nlohmann::ordered_json;
+using File = SourceOrigin::File;
+
+/// The rule a code of the builder belongs to.
+std::string_view rule_of_code(int32_t code, const SourceOrigin& at) {
+  switch (code) {
+    case kRouteLengthRefused:
+      return "route-length";
+    case kProgressiveOffStep:
+    case kRepetitionFirstNotOnGrid:
+    case kRepetitionSecondNotOnGrid:
+    case kStationOffStep:
+    case kStationLengthOffStep:
+      return "off-step";
+    case kRepetitionWithoutCodeCount:
+      return "repetition-codes";
+    case kTextBoardCellTaken:
+    case kPointCellTaken:
+    case kSignalCellTaken:
+    case kWarningCellTaken:
+    case kStartCellTaken:
+    case kEndCellTaken:
+    case kBeforeWarningCellTaken:
+    case kSpeedBoardCellTaken:
+      return "cell-taken";
+    case kTableFull:
+    case kTooManyMontagna:
+      return "table-full";
+    case kNoRoomBesideSignal:
+    case kNoRoomBeforeSlowDown:
+    case kNoRoomInsideSlowDown:
+      return "no-room-for-point";
+    case kObjectOutsideGrid:
+      return "outside-grid";
+    case kStationGap:
+      return "station-gap";
+    case kStationTooNearStart:
+      return "station-too-near-start";
+    case kReadFailure:
+      return at.file == File::kLineDescription && at.line == 0 ? "no-route-length" : "read-failure";
+    case kNoGeneralSection:
+      return "no-general-section";
+    case kBadCurve:
+      return "bad-curve";
+    case kMarkerSlotTaken:
+    case kCheckCodeSlotTaken:
+      return "reserved-slot";
+    default:
+      return "read-failure";
+  }
+}
+
+}  // namespace
+
+Diagnostic diagnostic_from_report(const CompileReport& r, int32_t code) {
+  Diagnostic d;
+  d.severity = Severity::kError;
+  d.code = code;
+  d.at = r.origin;
+  d.rule = std::string(rule_of_code(code, r.origin));
+  d.message = fmt::format("code {}: {}", code, error_code_meaning(code));
+  if (code_has_position(code)) {
+    d.position_m = r.error_position_m;
+    d.message += fmt::format(", at {} m", r.error_position_m);
+  }
+  if (code == kMarkerSlotTaken || code == kCheckCodeSlotTaken)
+    d.message += "; the builder stops with its error box and writes no file";
+  if (r.origin.line > 0) {
+    d.end_column = r.origin.column + static_cast<int>(r.origin.item.size());
+  }
+  return d;
+}
+
+namespace {
+
+bool same_row(const Diagnostic& a, const Diagnostic& b) {
+  return a.at.file == b.at.file && a.at.line == b.at.line;
+}
+
+int file_rank(File f) {
+  return f == File::kLineDescription ? 0 : f == File::kTrainDescription ? 1 : 2;
+}
+
+const std::string& path_of(File f, const CheckedTexts& t) {
+  static const std::string kNone;
+  if (f == File::kLineDescription) return t.line_path;
+  if (f == File::kTrainDescription) return t.train_path;
+  return kNone;
+}
+
+const std::string& text_of(File f, const CheckedTexts& t) {
+  static const std::string kNone;
+  if (f == File::kLineDescription) return t.line_text;
+  if (f == File::kTrainDescription) return t.train_text;
+  return kNone;
+}
+
+const char* severity_word(Severity s) { return s == Severity::kError ? "error" : "warning"; }
+
+std::string location(const SourceOrigin& at, const CheckedTexts& t) {
+  std::string s = path_of(at.file, t);
+  if (s.empty()) s = "scenario_tool";
+  if (at.line > 0) s += fmt::format(":{}:{}", at.line, std::max(at.column, 1));
+  return s;
+}
+
+std::string_view line_of(std::string_view text, int line) {
+  size_t start = 0;
+  for (int n = 1; n < line; ++n) {
+    const size_t nl = text.find('\n', start);
+    if (nl == std::string_view::npos) return {};
+    start = nl + 1;
+  }
+  if (start > text.size()) return {};
+  size_t end = text.find('\n', start);
+  if (end == std::string_view::npos) end = text.size();
+  std::string_view l = text.substr(start, end - start);
+  if (!l.empty() && l.back() == '\r') l.remove_suffix(1);
+  return l;
+}
+
+// Text as SARIF wants a URI: a relative reference, forward slashes, the
+// few characters a path holds that a URI may not, escaped.
+std::string uri_of(std::string_view path) {
+  std::string out;
+  for (const char c : path) {
+    const auto b = static_cast<unsigned char>(c);
+    if (c == '\\') {
+      out += '/';
+    } else if (b <= 0x20 || b >= 0x7F || c == '%' || c == '#' || c == '?' || c == '"') {
+      out += fmt::format("%{:02X}", b);
+    } else {
+      out += c;
+    }
+  }
+  return out;
+}
+
+}  // namespace
+
+std::string source_excerpt(std::string_view text, int line, int column, int end_column) {
+  if (line <= 0) return {};
+  const std::string_view l = line_of(text, line);
+  if (l.empty()) return {};
+  std::string out = cp1252_to_utf8(l) + "\n";
+  const int width = static_cast<int>(l.size());
+  const int col = std::clamp(column, 1, width + 1);
+  // Tabs stay tabs under the line, so that the caret lines up in any
+  // terminal.
+  for (int i = 1; i < col; ++i) out += l[static_cast<size_t>(i - 1)] == '\t' ? '\t' : ' ';
+  out += '^';
+  const int end = std::min(end_column, width + 1);
+  for (int i = col + 1; i < end; ++i) out += '~';
+  out += '\n';
+  return out;
+}
+
+std::vector<Diagnostic> check_texts(const std::string& line_text, const std::string& train_text,
+                                    const CheckRequest& req) {
+  CompileRequest compile;
+  compile.line_text_path = req.line_text_path;
+  compile.train_text_path = req.train_text_path;
+  compile.scenario_name = req.scenario_name;
+  compile.train_code = req.train_code;
+  compile.out_dir = "check";
+  DiagnosticList from_readers;
+  std::vector<LoggedRow> logged;
+  CheckContext context{&from_readers, &logged};
+  MemoryFileSystem mem;
+  const CompileReport report = compile_in_memory(line_text, train_text, compile, mem, &context);
+
+  LintResult line = lint_text(File::kLineDescription, line_text);
+  LintResult train = lint_text(File::kTrainDescription, train_text);
+
+  std::vector<Diagnostic> all;
+  // The lint names the value that cannot be read; the reader's account of
+  // the same row says less.
+  auto lint_has_read_failure = [&](const Diagnostic& d) {
+    for (const LintResult* l : {&line, &train}) {
+      for (const Diagnostic& x : l->diagnostics) {
+        if (x.code == kReadFailure && same_row(x, d)) return true;
+      }
+    }
+    return false;
+  };
+  for (Diagnostic& d : from_readers.items) {
+    if (d.code == kReadFailure && lint_has_read_failure(d)) continue;
+    all.push_back(std::move(d));
+  }
+  for (const int32_t code : {report.error_code, report.fatal}) {
+    if (code == 0) continue;
+    Diagnostic d = diagnostic_from_report(report, code);
+    const bool known = std::any_of(all.begin(), all.end(), [&](const Diagnostic& x) {
+      return x.code == code && same_row(x, d);
+    });
+    if (!known && !(code == kReadFailure && lint_has_read_failure(d))) all.push_back(std::move(d));
+  }
+  for (LintResult* l : {&line, &train}) {
+    for (Diagnostic& d : l->diagnostics) all.push_back(std::move(d));
+  }
+  for (Diagnostic& d : lint_semantics(line, train)) {
+    // An object beyond the grid is an error already; beyond the route but
+    // on the grid is what the warning is for.
+    const bool covered = std::any_of(all.begin(), all.end(), [&](const Diagnostic& x) {
+      return x.severity == Severity::kError && same_row(x, d);
+    });
+    if (!(covered && d.rule == "beyond-route")) all.push_back(std::move(d));
+  }
+  std::stable_sort(all.begin(), all.end(), [](const Diagnostic& a, const Diagnostic& b) {
+    const int fa = file_rank(a.at.file), fb = file_rank(b.at.file);
+    if (fa != fb) return fa < fb;
+    if (a.at.line != b.at.line) return a.at.line < b.at.line;
+    return a.at.column < b.at.column;
+  });
+  return all;
+}
+
+void print_diagnostic(const Diagnostic& d, const CheckedTexts& texts, std::ostream& out) {
+  out << location(d.at, texts) << ": " << severity_word(d.severity) << ": " << d.message << " ["
+      << d.rule << "]\n";
+  out << source_excerpt(text_of(d.at.file, texts), d.at.line, d.at.column, d.end_column);
+  for (const DiagnosticNote& n : d.notes) {
+    out << location(n.at, texts) << ": note: " << n.message << "\n";
+  }
+}
+
+void print_text(const std::vector<Diagnostic>& ds, const CheckedTexts& texts, std::ostream& out) {
+  size_t errors = 0, warnings = 0;
+  for (const Diagnostic& d : ds) {
+    (d.severity == Severity::kError ? errors : warnings) += 1;
+    print_diagnostic(d, texts, out);
+  }
+  if (errors + warnings == 0) {
+    out << "no problem found\n";
+  } else {
+    out << fmt::format("{} error{} and {} warning{}\n", errors, errors == 1 ? "" : "s", warnings,
+                       warnings == 1 ? "" : "s");
+  }
+}
+
+void print_json(const std::vector<Diagnostic>& ds, const CheckedTexts& texts, std::ostream& out) {
+  Json all = Json::array();
+  for (const Diagnostic& d : ds) {
+    Json notes = Json::array();
+    for (const DiagnosticNote& n : d.notes) {
+      notes.push_back({{"file", path_of(n.at.file, texts)},
+                       {"line", n.at.line},
+                       {"column", n.at.column},
+                       {"message", n.message}});
+    }
+    all.push_back({{"file", path_of(d.at.file, texts)},
+                   {"line", d.at.line},
+                   {"column", d.at.column},
+                   {"end_column", d.end_column},
+                   {"severity", severity_word(d.severity)},
+                   {"rule", d.rule},
+                   {"code", d.code != 0 ? Json(d.code) : Json(nullptr)},
+                   {"position_m", d.position_m ? Json(*d.position_m) : Json(nullptr)},
+                   {"message", d.message},
+                   {"notes", notes}});
+  }
+  out << all.dump(2) << "\n";
+}
+
+void print_sarif(const std::vector<Diagnostic>& ds, const CheckedTexts& texts, std::ostream& out) {
+  Json rules = Json::array();
+  for (const CheckRule& r : check_rules()) {
+    rules.push_back({{"id", r.id},
+                     {"shortDescription", {{"text", r.meaning}}},
+                     {"help", {{"text", fmt::format("Example: {}", r.example)}}},
+                     {"defaultConfiguration", {{"level", severity_word(r.severity)}}}});
+  }
+  auto physical = [&](const SourceOrigin& at, int end_column) {
+    Json loc{{"artifactLocation", {{"uri", uri_of(path_of(at.file, texts))}}}};
+    if (at.line > 0) {
+      Json region{{"startLine", at.line}, {"startColumn", std::max(at.column, 1)}};
+      if (end_column > at.column) region["endColumn"] = end_column;
+      loc["region"] = region;
+    }
+    return loc;
+  };
+  Json results = Json::array();
+  for (const Diagnostic& d : ds) {
+    Json result{{"ruleId", d.rule}};
+    for (size_t i = 0; i < check_rules().size(); ++i) {
+      if (check_rules()[i].id == d.rule) result["ruleIndex"] = i;
+    }
+    result["level"] = severity_word(d.severity);
+    result["message"] = {{"text", d.message}};
+    if (d.at.file != File::kNone) {
+      result["locations"] = Json::array({{{"physicalLocation", physical(d.at, d.end_column)}}});
+    }
+    if (!d.notes.empty()) {
+      Json related = Json::array();
+      for (const DiagnosticNote& n : d.notes) {
+        related.push_back(
+            {{"physicalLocation", physical(n.at, 0)}, {"message", {{"text", n.message}}}});
+      }
+      result["relatedLocations"] = related;
+    }
+    results.push_back(result);
+  }
+  const Json sarif{
+      {"$schema", "https://json.schemastore.org/sarif-2.1.0.json"},
+      {"version", "2.1.0"},
+      {"runs",
+       Json::array(
+           {{{"tool",
+              {{"driver",
+                {{"name", "scenario_tool"}, {"version", SCENARIO_VERSION}, {"rules", rules}}}}},
+             {"results", results}}})}};
+  out << sarif.dump(2) << "\n";
+}
+
+int run_check(const CheckRequest& req, CheckFormat format, bool werror, std::ostream& out,
+              std::ostream& err) {
+  CheckedTexts texts{req.line_text_path, {}, req.train_text_path, {}};
+  if (!read_from_disk("line description", req.line_text_path, &texts.line_text, err) ||
+      !read_from_disk("train description", req.train_text_path, &texts.train_text, err)) {
+    return kExitNoInput;
+  }
+  std::vector<Diagnostic> ds;
+  try {
+    ds = check_texts(texts.line_text, texts.train_text, req);
+  } catch (const FileError& e) {
+    err << "scenario_tool: the compile stage failed: " << e.what() << "\n";
+    return kExitSoftware;
+  }
+  switch (format) {
+    case CheckFormat::kText:
+      print_text(ds, texts, out);
+      break;
+    case CheckFormat::kJson:
+      print_json(ds, texts, out);
+      break;
+    case CheckFormat::kSarif:
+      print_sarif(ds, texts, out);
+      break;
+  }
+  const bool failed = std::any_of(ds.begin(), ds.end(), [&](const Diagnostic& d) {
+    return d.severity == Severity::kError || werror;
+  });
+  return failed ? kExitProblem : kExitClean;
+}
+
+}  // namespace scenario::tools
