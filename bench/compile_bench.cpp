@@ -20,6 +20,7 @@
 #include "platform/file_system.h"
 #include "sources/scenario_data.h"
 #include "sources/text_writer.h"
+#include "tools/check.h"
 #include "tools/synthetic_route.h"
 
 namespace {
@@ -29,8 +30,7 @@ using namespace scenario;
 class ScratchDir {
  public:
   ScratchDir() {
-    std::string tmpl =
-        (std::filesystem::temp_directory_path() / "compile_bench_XXXXXX").string();
+    std::string tmpl = (std::filesystem::temp_directory_path() / "compile_bench_XXXXXX").string();
     if (::mkdtemp(tmpl.data()) == nullptr) throw std::runtime_error("no scratch directory");
     path_ = tmpl;
   }
@@ -65,8 +65,7 @@ const Route& carried_route() {
 const Route& thousand_km_route() {
   static const Route route = [] {
     tools::SyntheticRoute s = tools::synthetic_route(tools::kSyntheticMaxLengthM);
-    return Route{"SINTESI", "T1000", std::move(s.line_description),
-                 std::move(s.train_description)};
+    return Route{"SINTESI", "T1000", std::move(s.line_description), std::move(s.train_description)};
   }();
   return route;
 }
@@ -151,9 +150,31 @@ void BM_WriteOutputOnly(benchmark::State& state, const Route& (*route_of)()) {
   state.counters["bytes_written"] = static_cast<double>(bytes);
 }
 
+// check: the same compile in memory under the readers' check mode, plus the
+// lint of both texts; meant to run on every save of a text, so it is held to
+// a few times the compile.
+void BM_Check(benchmark::State& state, const Route& (*route_of)()) {
+  const Route& route = route_of();
+  tools::CheckRequest req;
+  req.line_text_path = "line.txt";
+  req.train_text_path = "train.txt";
+  req.scenario_name = route.scenario_name;
+  req.train_code = route.train_code;
+  size_t found = 0;
+  for (auto _ : state) {
+    const std::vector<Diagnostic> ds = tools::check_texts(route.line_text, route.train_text, req);
+    found = ds.size();
+    benchmark::DoNotOptimize(ds.data());
+  }
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() *
+                                               (route.line_text.size() + route.train_text.size())));
+  state.counters["diagnostics"] = static_cast<double>(found);
+}
+
 BENCHMARK_CAPTURE(BM_Compile, carried, &carried_route)->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(BM_Compile, synthetic_1000km, &thousand_km_route)
-    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_Compile, synthetic_1000km, &thousand_km_route)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_Check, carried, &carried_route)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_Check, synthetic_1000km, &thousand_km_route)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_WriteOutputOnly, carried, &carried_route)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_WriteOutputOnly, synthetic_1000km, &thousand_km_route)
     ->Unit(benchmark::kMillisecond);

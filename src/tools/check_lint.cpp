@@ -13,6 +13,7 @@
 #include "model/cell_geometry.h"
 #include "model/error_code.h"
 #include "tools/check_spelling.h"
+#include "tools/compiled_files.h"
 #include "tools/text_encoding.h"
 
 namespace scenario::tools {
@@ -520,10 +521,6 @@ struct Station {
   std::string name;
 };
 
-std::string clock(int64_t s) {
-  return fmt::format("{:02}:{:02}:{:02}", s / 3600, s / 60 % 60, s % 60);
-}
-
 }  // namespace
 
 int64_t fastest_run_s(const std::vector<LintedRow>& train_rows, int64_t from_m, int64_t to_m) {
@@ -635,11 +632,12 @@ std::vector<Diagnostic> lint_semantics(const LintResult& line, const LintResult&
     const int time_end =
         br.columns[hours_index + 2] + static_cast<int>(br.values[hours_index + 2].size());
     if (*b.time_s < *a->time_s) {
-      Diagnostic d = make(Severity::kWarning, "station-time-order", File::kTrainDescription,
-                          br.line, time_col, time_end,
-                          fmt::format("station \"{}\" is scheduled at {}, before \"{}\" at {}: "
-                                      "station times must not go backwards",
-                                      b.name, clock(*b.time_s), a->name, clock(*a->time_s)));
+      Diagnostic d =
+          make(Severity::kWarning, "station-time-order", File::kTrainDescription, br.line, time_col,
+               time_end,
+               fmt::format("station \"{}\" is scheduled at {}, before \"{}\" at {}: "
+                           "station times must not go backwards",
+                           b.name, clock_text(*b.time_s), a->name, clock_text(*a->time_s)));
       d.notes.push_back(
           note_at(File::kTrainDescription, *a->row,
                   fmt::format("the previous station with a time, \"{}\", is here", a->name)));

@@ -36,11 +36,6 @@ bool valid_name(const std::string& s) {
   return !s.empty() && s.find_first_of(std::string("/\\\0", 3)) == std::string::npos;
 }
 
-std::string without_trailing_separators(std::string dir) {
-  while (dir.size() > 1 && dir.back() == '/') dir.pop_back();
-  return dir;
-}
-
 bool same_file(const std::string& a, const std::string& b) {
   std::error_code ec;
   return std::filesystem::equivalent(a, b, ec) && !ec;
@@ -126,13 +121,7 @@ int run_compile(const CompileRequest& given, bool json, std::ostream& out, std::
     return kExitNoInput;
   }
 
-  std::error_code ec;
-  std::filesystem::create_directories(req.out_dir, ec);
-  if (ec) {
-    err << "scenario_tool: cannot create the output directory '" << req.out_dir
-        << "': " << ec.message() << "\n";
-    return kExitCannotCreate;
-  }
+  if (!create_directory(req.out_dir, err)) return kExitCannotCreate;
   const ScenarioFiles names = scenario_files(req.out_dir, '/', req.scenario_name, req.train_code);
   for (const std::string& target : {names.line_plan, names.train_file, names.cell_grid}) {
     for (const std::string& input : {req.line_text_path, req.train_text_path}) {

@@ -1,8 +1,11 @@
 #include "tools/compiled_files.h"
 
-#include "platform/file_system.h"
+#include <fmt/format.h>
 
 #include <bit>
+#include <filesystem>
+
+#include "platform/file_system.h"
 
 namespace scenario::tools {
 
@@ -22,11 +25,23 @@ bool read_from_disk(const std::string& what, const std::string& path, std::strin
   return true;
 }
 
-namespace {
-
-bool ends_with(std::string_view s, std::string_view tail) {
-  return s.size() >= tail.size() && s.substr(s.size() - tail.size()) == tail;
+bool create_directory(const std::string& dir, std::ostream& err) {
+  std::error_code ec;
+  std::filesystem::create_directories(dir, ec);
+  if (ec) err << "scenario_tool: cannot create '" << dir << "': " << ec.message() << "\n";
+  return !ec;
 }
+
+std::string without_trailing_separators(std::string dir) {
+  while (dir.size() > 1 && dir.back() == '/') dir.pop_back();
+  return dir;
+}
+
+std::string clock_text(int64_t seconds) {
+  return fmt::format("{:02}:{:02}:{:02}", seconds / 3600, seconds / 60 % 60, seconds % 60);
+}
+
+namespace {
 
 // Little-endian reads by shifting, so the result does not depend on the host.
 class ByteReader {
@@ -68,9 +83,9 @@ class ByteReader {
 }  // namespace
 
 CompiledFormat format_from_name(std::string_view path) {
-  if (ends_with(path, "_linea.dat")) return CompiledFormat::kLinePlan;
-  if (ends_with(path, ".sim")) return CompiledFormat::kTrainFile;
-  if (ends_with(path, ".dat")) return CompiledFormat::kCellGrid;
+  if (path.ends_with("_linea.dat")) return CompiledFormat::kLinePlan;
+  if (path.ends_with(".sim")) return CompiledFormat::kTrainFile;
+  if (path.ends_with(".dat")) return CompiledFormat::kCellGrid;
   return CompiledFormat::kUnknown;
 }
 
@@ -146,8 +161,9 @@ bool parse_train_file(std::string_view bytes, StationTable* table, std::string* 
     (*table)[static_cast<size_t>(slot)] = std::move(r);
   }
   if (in.left() > 0) {
-    *err = "train file has " + std::to_string(in.left()) + " bytes after its 87th record, from offset " +
-           std::to_string(in.offset()) + " (a train file holds exactly 87 records)";
+    *err = "train file has " + std::to_string(in.left()) +
+           " bytes after its 87th record, from offset " + std::to_string(in.offset()) +
+           " (a train file holds exactly 87 records)";
     return false;
   }
   return true;
@@ -237,19 +253,32 @@ int adhesion(const TrackCell& c) { return c.adhesion_code; }
 
 std::string kind_name(uint8_t kind) {
   switch (kind) {
-    case kEmpty: return "empty";
-    case kSignal: return "signal";
-    case kSlowDownEnd: return "slow-down end";
-    case kSlowDownStart: return "slow-down start";
-    case kSlowDownWarning: return "slow-down warning board";
-    case kBeforeWarning: return "before warning board";
-    case kSpeedBoard: return "speed indicator board";
-    case kStationStop: return "station stop";
-    case kMontagnaMarker: return "montagna marker";
-    case kPointWithSpeed: return "abbattimento point";
-    case kPointWithoutSpeed: return "abbattimento point without speed";
-    case kTextBoard: return "text board";
-    default: return "unknown kind " + std::to_string(kind);
+    case kEmpty:
+      return "empty";
+    case kSignal:
+      return "signal";
+    case kSlowDownEnd:
+      return "slow-down end";
+    case kSlowDownStart:
+      return "slow-down start";
+    case kSlowDownWarning:
+      return "slow-down warning board";
+    case kBeforeWarning:
+      return "before warning board";
+    case kSpeedBoard:
+      return "speed indicator board";
+    case kStationStop:
+      return "station stop";
+    case kMontagnaMarker:
+      return "montagna marker";
+    case kPointWithSpeed:
+      return "abbattimento point";
+    case kPointWithoutSpeed:
+      return "abbattimento point without speed";
+    case kTextBoard:
+      return "text board";
+    default:
+      return "unknown kind " + std::to_string(kind);
   }
 }
 
@@ -262,14 +291,22 @@ bool slot_in_use(const StationRecord& r) { return !(r == StationRecord{}); }
 
 std::string slot_role(int slot, const StationRecord& r) {
   switch (slot) {
-    case 0: return "";
-    case kProgressiveTreSlot: return "kilometric progressive (tre)";
-    case kProgressiveDueSlot: return "kilometric progressive (due)";
-    case kProgressiveUnoSlot: return "kilometric progressive (uno)";
-    case kTrainValuesSlot: return "train values";
-    case kScenarioSlot: return "scenario";
-    case kTrainSlot: return "train";
-    default: break;
+    case 0:
+      return "";
+    case kProgressiveTreSlot:
+      return "kilometric progressive (tre)";
+    case kProgressiveDueSlot:
+      return "kilometric progressive (due)";
+    case kProgressiveUnoSlot:
+      return "kilometric progressive (uno)";
+    case kTrainValuesSlot:
+      return "train values";
+    case kScenarioSlot:
+      return "scenario";
+    case kTrainSlot:
+      return "train";
+    default:
+      break;
   }
   StationRecord name_only;
   name_only.name = r.name;

@@ -18,6 +18,16 @@ namespace scenario::tools {
 bool read_from_disk(const std::string& what, const std::string& path, std::string* bytes,
                     std::ostream& err);
 
+/// Creates `dir` with its parents. Returns false and writes a line naming
+/// it on `err` when that fails.
+bool create_directory(const std::string& dir, std::ostream& err);
+
+/// "dir/" and "dir//" as "dir"; "/" stays.
+std::string without_trailing_separators(std::string dir);
+
+/// Seconds of the day as "hh:mm:ss".
+std::string clock_text(int64_t seconds);
+
 /// Which of the three compiled files a name stands for.
 enum class CompiledFormat { kUnknown, kLinePlan, kTrainFile, kCellGrid };
 
@@ -36,11 +46,8 @@ bool parse_cell_grid(std::string_view bytes, std::vector<TrackCell>* cells, std:
 bool parse_train_file(std::string_view bytes, StationTable* table, std::string* err);
 
 /// The two halves of a line plan file, row m of each giving x and y at
-/// metre m.
-struct PlanFile {
-  std::vector<PlanValue> x;
-  std::vector<PlanValue> y;
-};
+/// metre m: the model's own rows.
+using PlanFile = PlanValues;
 
 /// Returns false and fills `err` (naming the offset) on an unknown tag, an
 /// element cut off by the end of the file, an empty file, or halves whose

@@ -11,6 +11,7 @@
 #include "tools/check.h"
 #include "tools/check_spelling.h"
 #include "tools/compile_report.h"
+#include "tools/compiled_files.h"
 #include "tools/exit_status.h"
 #include "tools/explain.h"
 #include "tools/inspect.h"
@@ -21,13 +22,6 @@
 
 namespace scenario::tools {
 namespace {
-
-bool make_directory(const std::string& dir, std::ostream& err) {
-  std::error_code ec;
-  std::filesystem::create_directories(dir, ec);
-  if (ec) err << "scenario_tool: cannot create '" << dir << "': " << ec.message() << "\n";
-  return !ec;
-}
 
 /// Every name a subcommand answers to, for "did you mean".
 std::vector<std::string> command_names(const CLI::App& app) {
@@ -76,7 +70,7 @@ int draw_to(DrawRequest req, std::ostream& out, std::ostream& err) {
 
 int export_carried(const std::string& dir, const ScenarioData& carried, std::ostream& out,
                    std::ostream& err) {
-  if (!make_directory(dir, err)) return kExitCannotCreate;
+  if (!create_directory(dir, err)) return kExitCannotCreate;
   const ScenarioFiles f =
       scenario_files(dir, '/', std::string(carried.scenario_name), std::string(carried.train_code));
   DiskFileSystem disk;
@@ -106,7 +100,7 @@ int write_synthetic(int32_t length_m, const std::string& dir, std::ostream& out,
     err << "scenario_tool: " << e.what() << "\n";
     return kExitUsage;
   }
-  if (!make_directory(dir, err)) return kExitCannotCreate;
+  if (!create_directory(dir, err)) return kExitCannotCreate;
   DiskFileSystem disk;
   const std::string line_path = dir + "/line.txt";
   const std::string train_path = dir + "/train.txt";
