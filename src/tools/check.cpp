@@ -187,7 +187,9 @@ std::vector<Diagnostic> check_texts(const std::string& line_text, const std::str
   compile.out_dir = "check";
   DiagnosticList from_readers;
   std::vector<LoggedRow> logged;
-  CheckContext context{&from_readers, &logged};
+  CheckContext context;
+  context.sink = &from_readers;
+  context.rows = &logged;
   MemoryFileSystem mem;
   const CompileReport report = compile_in_memory(line_text, train_text, compile, mem, &context);
 
