@@ -206,6 +206,15 @@ int run_tool(const std::vector<std::string>& args, std::ostream& out, std::ostre
   for (std::string& s : argv_strings) argv.push_back(s.data());
   // CLI11 would call an unknown subcommand "not expected"; name it and the
   // nearest ones instead.
+  if (!args.empty() && args[0].starts_with("-")) {
+    const std::vector<std::string> names = option_names(app);
+    const std::string word = args[0].substr(0, args[0].find('='));
+    if (std::find(names.begin(), names.end(), word) == names.end()) {
+      err << "scenario_tool: unknown option '" << word << "'" << did_you_mean(word, names)
+          << "\nRun with --help for more information.\n";
+      return kExitUsage;
+    }
+  }
   if (!args.empty() && !args[0].empty() && args[0][0] != '-') {
     const std::vector<std::string> names = command_names(app);
     if (std::find(names.begin(), names.end(), args[0]) == names.end()) {

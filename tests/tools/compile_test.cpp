@@ -303,6 +303,7 @@ TEST(CommandLine, AnswersAsGitWould) {
        "",
        "unknown option '--werorr'; did you mean "
        "\"--werror\"?"},
+      {{"--verison"}, 64, "", "unknown option '--verison'; did you mean \"--version\"?"},
       {{"--help"}, 0, "example", ""},
       {{"--help"}, 0, "check", ""},
   };
