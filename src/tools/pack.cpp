@@ -12,15 +12,13 @@
 #include "sources/scenario_payload.h"
 #include "sources/scenario_validity.h"
 #include "tools/compile_report.h"
+#include "tools/exit_status.h"
 #include "tools/inspect.h"
 
 namespace scenario::tools {
 namespace {
 
 namespace fs = std::filesystem;
-
-constexpr int kExitCodeRecorded = 1;
-constexpr int kExitFatal = 2;
 
 std::optional<std::string> read_whole(const std::string& path) {
   std::error_code ec;
@@ -167,7 +165,7 @@ int run_pack(const PackRequest& req, std::ostream& out, std::ostream& err) {
     if (!req.force) {
       err << "scenario_tool: not packed: the builder would record this too (--force packs "
              "anyway)\n";
-      return report.fatal != 0 ? kExitFatal : kExitCodeRecorded;
+      return report.fatal != 0 ? kExitFatal : kExitProblem;
     }
     err << "scenario_tool: packing anyway (--force)\n";
   }
