@@ -15,7 +15,6 @@ namespace scenario::tools {
 
 enum class OutputStyle { kText, kJson, kCsv };
 
-
 /// One name that `inspect` prints (a JSON key, a CSV column, a word of the
 /// text output), with where it appears and what it means. The names are the
 /// value names of the description rows wherever a field holds such a value.
