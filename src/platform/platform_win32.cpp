@@ -10,7 +10,6 @@
 #include <vector>
 
 #include "platform/file_system.h"
-#include "platform/page_memory.h"
 #include "platform/platform.h"
 
 // Test builds set this to keep the painted window on screen long enough for a
@@ -45,9 +44,8 @@ std::string module_file_name() {
   for (;;) {
     const DWORD n = ::GetModuleFileNameA(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
     if (n == 0) {
-      throw FileError(kErrPathFileAccess,
-                      "cannot find the program's directory (error " +
-                          std::to_string(::GetLastError()) + ")");
+      throw FileError(kErrPathFileAccess, "cannot find the program's directory (error " +
+                                              std::to_string(::GetLastError()) + ")");
     }
     if (n < buffer.size()) return std::string(buffer.data(), n);
     buffer.resize(buffer.size() * 2);
@@ -109,11 +107,11 @@ class Win32Platform : public Platform {
                twips_to_pixels(kClientHeightTw, dpi_y)};
     ::AdjustWindowRect(&frame, kFormStyle, FALSE);
     window_ = ::CreateWindowExA(0, kWindowClass, title.c_str(), kFormStyle, CW_USEDEFAULT,
-                                CW_USEDEFAULT, frame.right - frame.left,
-                                frame.bottom - frame.top, nullptr, nullptr, instance, nullptr);
+                                CW_USEDEFAULT, frame.right - frame.left, frame.bottom - frame.top,
+                                nullptr, nullptr, instance, nullptr);
     if (window_ == nullptr) {
-      throw FileError(kErrPathFileAccess, "cannot create the window (error " +
-                                              std::to_string(::GetLastError()) + ")");
+      throw FileError(kErrPathFileAccess,
+                      "cannot create the window (error " + std::to_string(::GetLastError()) + ")");
     }
 
     // A static control paints its text on the brush its parent hands it for
@@ -192,17 +190,5 @@ class Win32Platform : public Platform {
 }  // namespace
 
 std::unique_ptr<Platform> make_platform() { return std::make_unique<Win32Platform>(); }
-
-// Committed pages straight from the system. Large pages would need a
-// privilege that ordinary users lack, so none are asked for.
-void* allocate_pages(std::size_t bytes) {
-  void* block = ::VirtualAlloc(nullptr, bytes, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE);
-  if (block == nullptr) throw std::bad_alloc();
-  return block;
-}
-
-void release_pages(void* block, std::size_t) noexcept {
-  if (block != nullptr) ::VirtualFree(block, 0, MEM_RELEASE);
-}
 
 }  // namespace scenario
