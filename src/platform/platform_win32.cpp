@@ -7,10 +7,13 @@
 #include <windows.h>
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/file_system.h"
 #include "platform/platform.h"
+#include "platform/wide_text_win32.h"
+#include "platform/windows_path.h"
 
 // Test builds set this to keep the painted window on screen long enough for a
 // screenshot; shipped builds leave it at 0.
@@ -36,18 +39,22 @@ constexpr int kLabelFontPoints = 24;
 
 constexpr DWORD kFormStyle = WS_OVERLAPPEDWINDOW;
 
-// The full path of the running executable. GetModuleFileNameA truncates
-// without failing when the buffer is short, so a full buffer means "retry
-// with a larger one".
+// The full path of the running executable, as UTF-8. The wide call keeps
+// every character of the folder's name (the narrow one turns those outside
+// the ANSI code page into "?"). It truncates without failing when the buffer
+// is short, so a full buffer means "retry with a larger one".
 std::string module_file_name() {
-  std::vector<char> buffer(MAX_PATH);
+  std::vector<wchar_t> buffer(MAX_PATH);
   for (;;) {
-    const DWORD n = ::GetModuleFileNameA(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+    const DWORD n = ::GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
     if (n == 0) {
       throw FileError(kErrPathFileAccess, "cannot find the program's directory (error " +
                                               std::to_string(::GetLastError()) + ")");
     }
-    if (n < buffer.size()) return std::string(buffer.data(), n);
+    // A program started through an extended-length path gets its name back
+    // with the prefix; without it the directory joins with names like any
+    // other, and the prefix goes on again where a path needs it.
+    if (n < buffer.size()) return without_long_prefix(to_utf8(std::wstring_view(buffer.data(), n)));
     buffer.resize(buffer.size() * 2);
   }
 }
@@ -158,19 +165,21 @@ class Win32Platform : public Platform {
     }
   }
 
-  void message_box(const std::string& text) override {
-    ::MessageBoxA(window_, text.c_str(), application_title().c_str(), MB_OK);
-  }
+  void message_box(const std::string& text) override { show_box(text); }
 
   void report_unhandled_error(int number, const std::string& description) override {
-    const std::string text = "Run-time error '" + std::to_string(number) + "':\n\n" + description;
-    ::MessageBoxA(window_, text.c_str(), application_title().c_str(), MB_OK);
+    show_box("Run-time error '" + std::to_string(number) + "':\n\n" + description);
   }
 
   // The window keeps silent about codes that do not stop the build.
   void note_recorded_code(int32_t, int32_t) override {}
 
  private:
+  // Wide, as the texts may hold a path with any characters.
+  void show_box(const std::string& text) {
+    ::MessageBoxW(window_, to_wide(text).c_str(), to_wide(application_title()).c_str(), MB_OK);
+  }
+
   static void register_class(HINSTANCE instance) {
     WNDCLASSA wc{};
     if (::GetClassInfoA(instance, kWindowClass, &wc)) return;
