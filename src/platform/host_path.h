@@ -12,6 +12,11 @@
 
 namespace scenario {
 
+/// The separator the host's own paths use ('\\' on Windows), for names the
+/// program joins itself. Windows also accepts '/', but an author reading a
+/// path back expects the host's spelling.
+char host_path_separator();
+
 /// `path` in the host's own form, for std::filesystem.
 std::filesystem::path host_path(const std::string& path);
 

@@ -4,6 +4,8 @@
 
 namespace scenario {
 
+char host_path_separator() { return '/'; }
+
 std::filesystem::path host_path(const std::string& path) { return std::filesystem::path(path); }
 
 std::FILE* open_host_file(const std::string& path, const char* mode) {

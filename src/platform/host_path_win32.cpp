@@ -29,6 +29,8 @@ std::wstring wide_host_path(const std::string& path) {
 
 }  // namespace
 
+char host_path_separator() { return '\\'; }
+
 std::filesystem::path host_path(const std::string& path) {
   return std::filesystem::path(wide_host_path(path));
 }

@@ -8,6 +8,7 @@
 #include "output/compile_stage.h"
 #include "output/error_codes.h"
 #include "output/file_naming.h"
+#include "platform/host_path.h"
 #include "tools/inspect.h"
 #include "tools/text_encoding.h"
 
@@ -42,7 +43,7 @@ std::string without_trailing_separators(std::string dir) {
 
 bool same_file(const std::string& a, const std::string& b) {
   std::error_code ec;
-  return std::filesystem::equivalent(a, b, ec) && !ec;
+  return std::filesystem::equivalent(host_path(a), host_path(b), ec) && !ec;
 }
 
 }  // namespace
@@ -55,7 +56,7 @@ bool code_has_position(int32_t code) {
 CompileReport compile_in_memory(const std::string& line_text, const std::string& train_text,
                                 const CompileRequest& req, MemoryFileSystem& mem) {
   const ScenarioFiles files =
-      scenario_files(req.out_dir, '/', req.scenario_name, req.train_code);
+      scenario_files(req.out_dir, host_path_separator(), req.scenario_name, req.train_code);
   mem.put(files.line_description, line_text);
   mem.put(files.train_description, train_text);
   BuildState st;
@@ -126,14 +127,14 @@ int run_compile(const CompileRequest& given, bool json, std::ostream& out, std::
   }
 
   std::error_code ec;
-  std::filesystem::create_directories(req.out_dir, ec);
+  std::filesystem::create_directories(host_path(req.out_dir), ec);
   if (ec) {
     err << "scenario_tool: cannot create the output directory '" << req.out_dir
         << "': " << ec.message() << "\n";
     return kExitCannotCreate;
   }
   const ScenarioFiles names =
-      scenario_files(req.out_dir, '/', req.scenario_name, req.train_code);
+      scenario_files(req.out_dir, host_path_separator(), req.scenario_name, req.train_code);
   for (const std::string& target : {names.line_plan, names.train_file, names.cell_grid}) {
     for (const std::string& input : {req.line_text_path, req.train_text_path}) {
       if (same_file(target, input)) {

@@ -5,6 +5,7 @@
 #include <CLI/CLI.hpp>
 
 #include "output/file_naming.h"
+#include "platform/host_path.h"
 #include "sources/text_writer.h"
 #include "tools/compile_report.h"
 #include "tools/inspect.h"
@@ -16,12 +17,13 @@ namespace scenario::tools {
 int export_carried(const std::string& dir, const ScenarioData& carried, std::ostream& out,
                    std::ostream& err) {
   std::error_code ec;
-  std::filesystem::create_directories(dir, ec);
+  std::filesystem::create_directories(host_path(dir), ec);
   if (ec) {
     err << "scenario_tool: cannot create '" << dir << "': " << ec.message() << "\n";
     return kExitCannotCreate;
   }
-  const ScenarioFiles f = scenario_files(dir, '/', std::string(carried.scenario_name),
+  const ScenarioFiles f = scenario_files(dir, host_path_separator(),
+                                         std::string(carried.scenario_name),
                                          std::string(carried.train_code));
   DiskFileSystem disk;
   try {
@@ -52,7 +54,7 @@ int write_synthetic(int32_t length_m, const std::string& dir, std::ostream& out,
     return kExitUsage;
   }
   std::error_code ec;
-  std::filesystem::create_directories(dir, ec);
+  std::filesystem::create_directories(host_path(dir), ec);
   if (ec) {
     err << "scenario_tool: cannot create '" << dir << "': " << ec.message() << "\n";
     return kExitCannotCreate;
