@@ -8,6 +8,7 @@
 
 #include "output/compile_stage.h"
 #include "output/file_naming.h"
+#include "platform/host_path.h"
 #include "sources/text_writer.h"
 #include "tool_test_support.h"
 
@@ -133,8 +134,10 @@ TEST(Compile, TextReportReadsLikeACompilerDiagnostic) {
   Fixture f(kLine, with(kTrain, "segnale,   5050", "segnale,   30000"));
   const auto r = run(f.args());
   EXPECT_EQ(r.status, 1);
-  EXPECT_EQ(r.out, "wrote " + f.out + "/X_linea.dat\n" + "wrote " + f.out + "/X_T.sim\n" +
-                       "wrote " + f.out + "/X_T.dat\n" + f.train_path +
+  // The tool joins names with the host's separator.
+  const std::string out = f.out + host_path_separator();
+  EXPECT_EQ(r.out, "wrote " + out + "X_linea.dat\n" + "wrote " + out + "X_T.sim\n" + "wrote " +
+                       out + "X_T.dat\n" + f.train_path +
                        ":14:12: code 15: object outside the route's cells (beyond its end or "
                        "before its start), at 30000 m (train description, item \"30000\")\n");
 }
@@ -147,8 +150,8 @@ TEST(Compile, CleanRunWritesThreeFilesAndLeavesTheInputsAlone) {
   EXPECT_EQ(j["error_code"], 0);
   EXPECT_EQ(j["message"], "no code recorded");
   EXPECT_EQ(j["line"], nullptr);
-  EXPECT_EQ(j["files"], (nlohmann::json{f.out + "/X_linea.dat", f.out + "/X_T.sim",
-                                        f.out + "/X_T.dat"}));
+  const std::string out = f.out + host_path_separator();
+  EXPECT_EQ(j["files"], (nlohmann::json{out + "X_linea.dat", out + "X_T.sim", out + "X_T.dat"}));
   EXPECT_EQ(read_file(f.line_path), kLine);
   EXPECT_EQ(read_file(f.train_path), kTrain);
   // The cell grid of a 20000 m route: cells 0 .. 540.
