@@ -12,6 +12,9 @@ find_program(MINGW_CXX NAMES ${MINGW_TRIPLET}-g++-posix ${MINGW_TRIPLET}-g++ REQ
 set(CMAKE_C_COMPILER ${MINGW_CC})
 set(CMAKE_CXX_COMPILER ${MINGW_CXX})
 set(CMAKE_RC_COMPILER ${MINGW_TRIPLET}-windres)
+# CMake cannot derive the binutils' prefix from a "-posix" compiler name; the
+# release's stripping needs the target's own strip.
+find_program(CMAKE_STRIP NAMES ${MINGW_TRIPLET}-strip REQUIRED)
 
 # GCC 12 at -O3 reports a false -Wrestrict overlap inside std::string when a
 # literal is prepended to a temporary string (GCC bug 105329); it stays a

@@ -22,7 +22,7 @@
 #include "model/error_code.h"
 #include "output/compile_stage.h"
 #include "output/file_naming.h"
-#include "platform/file_system.h"
+#include "platform/memory_file_system.h"
 
 namespace {
 

@@ -1,18 +1,21 @@
 #!/usr/bin/env bash
-# The Windows program: cross-built with MinGW-w64, run under Wine on a virtual
-# X display. Runs the unit suite, runs the builder from a working directory
-# other than its own and from a drive's root, compares what it writes with the
-# native build's files byte for byte, checks that the ZEROTEST scenario stops
-# with the reserved-slot error, and leaves two screenshots in artifacts/.
+# The Windows programs: cross-built with MinGW-w64, run under Wine on a
+# virtual X display. Runs both unit suites, runs the builder from a working
+# directory other than its own, from a drive's root, from a folder named in
+# Greek and Chinese letters and from one nested past 260 characters, compares
+# what it writes with the native build's files byte for byte, compiles the
+# carried texts with scenario_tool.exe in a non-Latin folder against the
+# native tool, checks that the ZEROTEST scenario stops with the reserved-slot
+# error, makes the release zip and leaves it and two screenshots in artifacts/.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
 jobs=$(nproc)
 
-scripts/ensure-deps.sh build windows
+scripts/ensure-deps.sh build windows tools
 
 toolchain="$root/cmake/mingw-w64-x86_64.cmake"
-cross=(-DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_BUILD_TYPE=Release -DSCENARIO_TOOLS=OFF)
+cross=(-DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_BUILD_TYPE=Release)
 
 fail() {
   echo "test-step-20-windows: $*" >&2
@@ -22,14 +25,14 @@ fail() {
 # --- Builds ------------------------------------------------------------------
 echo "-- cross build (build/mingw)"
 cmake -S . -B build/mingw "${cross[@]}" >/dev/null
-cmake --build build/mingw -j"$jobs" --target scenario_builder scenario_tests
+cmake --build build/mingw -j"$jobs" --target scenario_builder scenario_tests scenario_tool scenario_tool_tests
 
 echo "-- cross build that holds its window for a screenshot (build/mingw-hold)"
-cmake -S . -B build/mingw-hold "${cross[@]}" -DSCENARIO_TESTS=OFF -DSCENARIO_HOLD_WINDOW_MS=4000 >/dev/null
+cmake -S . -B build/mingw-hold "${cross[@]}" -DSCENARIO_TESTS=OFF -DSCENARIO_TOOLS=OFF -DSCENARIO_HOLD_WINDOW_MS=4000 >/dev/null
 cmake --build build/mingw-hold -j"$jobs" --target scenario_builder
 
 echo "-- cross build of ZEROTEST (build/mingw-board_at_zero)"
-cmake -S . -B build/mingw-board_at_zero "${cross[@]}" -DSCENARIO_TESTS=OFF -DSCENARIO=board_at_zero >/dev/null
+cmake -S . -B build/mingw-board_at_zero "${cross[@]}" -DSCENARIO_TESTS=OFF -DSCENARIO_TOOLS=OFF -DSCENARIO=board_at_zero >/dev/null
 cmake --build build/mingw-board_at_zero -j"$jobs" --target scenario_builder
 
 # The reference files come from the native build; test-all.sh has normally
@@ -39,9 +42,9 @@ if [[ ! -f build/native/CMakeCache.txt ]]; then
   # Configured as test-all.sh configures it, so that its later run finds the
   # same tree.
   scripts/ensure-deps.sh tools
-  cmake -S . -B build/native -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+  cmake -S . -B build/native -DCMAKE_BUILD_TYPE=Release >/dev/null
 fi
-cmake --build build/native -j"$jobs" --target scenario_builder
+cmake --build build/native -j"$jobs" --target scenario_builder scenario_tool
 cmake -S . -B build/native-board_at_zero -DCMAKE_BUILD_TYPE=Release -DSCENARIO=board_at_zero \
   -DSCENARIO_TESTS=OFF -DSCENARIO_TOOLS=OFF >/dev/null
 cmake --build build/native-board_at_zero -j"$jobs" --target scenario_builder
@@ -86,6 +89,11 @@ timeout 60 wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d 
 # --- Unit suite ------------------------------------------------------------------
 echo "-- unit suite under Wine"
 (cd build/mingw && timeout 600 wine ./scenario_tests.exe --gtest_brief=1) || fail "unit suite failed under Wine"
+# SCENARIO_BUILDER stays unset: the comparison with a run of the builder
+# starts it through a POSIX shell command line, and it skips itself; the
+# runs below compare the two programs instead.
+(cd build/mingw && env -u SCENARIO_BUILDER timeout 600 wine ./scenario_tool_tests.exe --gtest_brief=1) ||
+  fail "scenario_tool suite failed under Wine"
 
 # --- End to end ---------------------------------------------------------------------
 outputs=(
@@ -135,6 +143,66 @@ status=0
 (cd "$work/elsewhere" && timeout 120 wine 'q:\scenario_builder.exe') || status=$?
 [[ $status -eq 0 ]] || fail "builder at q:\\ ended with status $status"
 check_run "$work/drive" "run from q:\\"
+
+# Folders whose names Windows' narrow functions cannot spell: the builder
+# must find its own folder and write there all the same.
+unicode_name="Σενάριο 中文"
+echo "-- builder run from a folder named \"$unicode_name\""
+mkdir -p "$work/$unicode_name"
+cp build/mingw/scenario_builder.exe "$work/$unicode_name/"
+status=0
+(cd "$work/elsewhere" && timeout 120 wine "$work/$unicode_name/scenario_builder.exe") || status=$?
+[[ $status -eq 0 ]] || fail "builder in \"$unicode_name\" ended with status $status"
+check_run "$work/$unicode_name" "run from \"$unicode_name\""
+
+echo "-- builder run from a folder nested past 260 characters"
+deep="$work/deep"
+# Counted in characters, as Windows counts its limit.
+for _ in $(seq 20); do
+  [[ $(winepath -w "$deep" 2>/dev/null | LC_ALL=C.UTF-8 wc -m) -gt 300 ]] && break
+  deep="$deep/$unicode_name cartella lunga"
+done
+[[ $(winepath -w "$deep" | LC_ALL=C.UTF-8 wc -m) -gt 300 ]] || fail "cannot make a folder path past 300 characters"
+mkdir -p "$deep"
+cp build/mingw/scenario_builder.exe "$deep/"
+status=0
+(cd "$work/elsewhere" && timeout 120 wine "$deep/scenario_builder.exe") || status=$?
+[[ $status -eq 0 ]] || fail "builder in the deep folder ended with status $status"
+check_run "$deep" "run from a folder nested past 260 characters"
+
+# --- scenario_tool.exe on the carried texts --------------------------------------------
+# The same texts compiled by the native tool and by the Windows tool in a
+# folder with a non-Latin name, reached by a drive-letter path: the binary
+# files must be the same bytes, the reports the same text once separators and
+# line ends are made alike.
+echo "-- scenario_tool.exe in \"$unicode_name\" against the native tool"
+compile_args=(--scenario LORVENA --train KQ3390 --out out)
+mkdir -p "$work/tool-native"
+build/native/scenario_tool export-carried "$work/tool-native/src" >/dev/null || fail "native export-carried failed"
+native_status=0
+(cd "$work/tool-native" && build_tool="$root/build/native/scenario_tool" &&
+  "$build_tool" compile src/LORVENA_linea.txt src/LORVENA_KQ3390-.txt "${compile_args[@]}" \
+    >"$work/tool-native.out" 2>"$work/tool-native.err") || native_status=$?
+
+tool_dir="$work/tool $unicode_name"
+mkdir -p "$tool_dir"
+cp build/mingw/scenario_tool.exe "$tool_dir/"
+windows_src=$(winepath -w "$tool_dir/src")
+(cd "$work/elsewhere" && timeout 120 wine "$tool_dir/scenario_tool.exe" export-carried "$windows_src" >/dev/null) ||
+  fail "scenario_tool.exe export-carried into \"$windows_src\" failed"
+windows_status=0
+(cd "$tool_dir" && timeout 120 wine ./scenario_tool.exe compile 'src\LORVENA_linea.txt' 'src\LORVENA_KQ3390-.txt' \
+  "${compile_args[@]}" >"$work/tool-windows.out" 2>"$work/tool-windows.err") || windows_status=$?
+[[ $windows_status -eq $native_status ]] ||
+  fail "scenario_tool.exe compile ended with status $windows_status, the native tool with $native_status"
+for name in src/LORVENA_linea.txt src/LORVENA_KQ3390-.txt out/LORVENA_linea.dat out/LORVENA_KQ3390.sim out/LORVENA_KQ3390.dat; do
+  cmp -s "$tool_dir/$name" "$work/tool-native/$name" || fail "scenario_tool.exe: $name differs from the native tool's"
+done
+normalise() { tr '\\' '/' <"$1" | tr -d '\r'; }
+for stream in out err; do
+  diff <(normalise "$work/tool-native.$stream") <(normalise "$work/tool-windows.$stream") >&2 ||
+    fail "scenario_tool.exe compile: standard $stream differs from the native tool's"
+done
 
 # --- ZEROTEST: the reserved-slot error ---------------------------------------------
 echo "-- ZEROTEST natively: message and exit status"
@@ -290,5 +358,35 @@ pack_step() {
 }
 pack_step
 
-echo "-- screenshots: artifacts/windows-attendere.png artifacts/windows-errore-1250.png"
+# --- The release ----------------------------------------------------------------------
+echo "-- release zip"
+version=$(sed -n 's/^project([a-z_]* VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
+[[ -n "$version" ]] || fail "no version in CMakeLists.txt"
+zip_name="scenario-builder-$version-win64.zip"
+rm -f "build/mingw/$zip_name"
+cmake --build build/mingw --target package >/dev/null || fail "the package target failed"
+[[ -f "build/mingw/$zip_name" ]] || fail "the package target made no $zip_name"
+mkdir -p "$work/release"
+(cd "$work/release" && cmake -E tar xf "$root/build/mingw/$zip_name") || fail "$zip_name cannot be unpacked"
+top="$work/release/scenario-builder-$version-win64"
+for name in scenario_builder.exe scenario_tool.exe README.md; do
+  [[ -f "$top/$name" ]] || fail "$zip_name holds no $name"
+done
+for exe in scenario_builder.exe scenario_tool.exe; do
+  if x86_64-w64-mingw32-objdump -h "$top/$exe" | grep -q '\.debug_'; then
+    fail "$exe in $zip_name is not stripped"
+  fi
+done
+# The shipped builder, unpacked anywhere, is the program tested above.
+(cd "$work/elsewhere" && timeout 120 wine "$top/scenario_builder.exe") || fail "the released builder failed"
+check_run_release() {
+  local name
+  for name in "${outputs[@]}"; do
+    cmp -s "$top/$name" "$work/native/$name" || fail "released builder: $name differs from the native build's"
+  done
+}
+check_run_release
+cp "build/mingw/$zip_name" artifacts/
+
+echo "-- artifacts: $zip_name windows-attendere.png windows-errore-1250.png"
 echo "windows step passed"

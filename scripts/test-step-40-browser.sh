@@ -16,7 +16,7 @@ fi
 
 tool=$root/build/native/scenario_tool
 if [[ ! -x $tool ]]; then
-  cmake -S . -B build/native -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+  cmake -S . -B build/native -DCMAKE_BUILD_TYPE=Release >/dev/null
 fi
 cmake --build build/native -j"$(nproc)" --target scenario_tool
 

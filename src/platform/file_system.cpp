@@ -6,6 +6,8 @@
 #include <filesystem>
 #include <system_error>
 
+#include "platform/host_path.h"
+
 namespace scenario {
 namespace {
 
@@ -58,7 +60,7 @@ struct File {
 // apart here and both builds report the same number.
 void refuse_directory(const char* what, const std::string& path) {
   std::error_code ec;
-  if (std::filesystem::is_directory(std::filesystem::path(path), ec)) {
+  if (std::filesystem::is_directory(host_path(path), ec)) {
     throw FileError(kErrPathFileAccess, std::string(what) + " '" + path + "': is a directory");
   }
 }
@@ -67,14 +69,14 @@ void refuse_directory(const char* what, const std::string& path) {
 
 bool DiskFileSystem::is_regular_file(const std::string& path) {
   std::error_code ec;
-  return std::filesystem::is_regular_file(std::filesystem::path(path), ec);
+  return std::filesystem::is_regular_file(host_path(path), ec);
 }
 
 std::string DiskFileSystem::read_file(const std::string& path) {
   refuse_directory("cannot open", path);
   File file;
   // Binary mode: the readers see the CR LF line ends themselves.
-  file.set(std::fopen(path.c_str(), "rb"));
+  file.set(open_host_file(path, "rb"));
   if (!file.open) fail("cannot open", path, errno);
   // Read straight into the string, sized from the file's length when it can
   // be told; a file that grows meanwhile is still read to its end.
@@ -103,13 +105,13 @@ void DiskFileSystem::replace_file(const std::string& path, std::string_view byte
     // it fails here, before anything is deleted, when the directory does not
     // let us create or write the file.
     File probe;
-    probe.set(std::fopen(path.c_str(), "ab"));
+    probe.set(open_host_file(path, "ab"));
     if (!probe.open) fail("cannot create", path, errno);
     if (probe.close() != 0) fail("cannot close", path, errno);
   }
-  if (std::remove(path.c_str()) != 0) fail("cannot delete", path, errno);
+  if (remove_host_file(path) != 0) fail("cannot delete", path, errno);
   File out;
-  out.set(std::fopen(path.c_str(), "wb"));
+  out.set(open_host_file(path, "wb"));
   if (!out.open) fail("cannot create", path, errno);
   if (!bytes.empty() && std::fwrite(bytes.data(), 1, bytes.size(), out.f) != bytes.size()) {
     fail("cannot write", path, errno != 0 ? errno : EIO);
@@ -118,29 +120,7 @@ void DiskFileSystem::replace_file(const std::string& path, std::string_view byte
 }
 
 void DiskFileSystem::remove_file(const std::string& path) {
-  if (std::remove(path.c_str()) != 0) fail("cannot delete", path, errno);
-}
-
-bool MemoryFileSystem::is_regular_file(const std::string& path) { return has(path); }
-
-std::string MemoryFileSystem::read_file(const std::string& path) {
-  auto it = files_.find(path);
-  if (it == files_.end()) throw FileError(kErrFileNotFound, "cannot open '" + path + "'");
-  return it->second;
-}
-
-void MemoryFileSystem::replace_file(const std::string& path, std::string_view bytes) {
-  if (no_write_.count(path) != 0) {
-    throw FileError(kErrPermissionDenied, "cannot create '" + path + "'");
-  }
-  files_[path] = std::string(bytes);
-}
-
-void MemoryFileSystem::remove_file(const std::string& path) {
-  if (no_remove_.count(path) != 0) {
-    throw FileError(kErrPermissionDenied, "cannot delete '" + path + "'");
-  }
-  if (files_.erase(path) == 0) throw FileError(kErrFileNotFound, "cannot delete '" + path + "'");
+  if (remove_host_file(path) != 0) fail("cannot delete", path, errno);
 }
 
 }  // namespace scenario

@@ -7,11 +7,13 @@
 #include <windows.h>
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/file_system.h"
-#include "platform/page_memory.h"
 #include "platform/platform.h"
+#include "platform/wide_text_win32.h"
+#include "platform/windows_path.h"
 
 // Test builds set this to keep the painted window on screen long enough for a
 // screenshot; shipped builds leave it at 0.
@@ -37,19 +39,22 @@ constexpr int kLabelFontPoints = 24;
 
 constexpr DWORD kFormStyle = WS_OVERLAPPEDWINDOW;
 
-// The full path of the running executable. GetModuleFileNameA truncates
-// without failing when the buffer is short, so a full buffer means "retry
-// with a larger one".
+// The full path of the running executable, as UTF-8. The wide call keeps
+// every character of the folder's name (the narrow one turns those outside
+// the ANSI code page into "?"). It truncates without failing when the buffer
+// is short, so a full buffer means "retry with a larger one".
 std::string module_file_name() {
-  std::vector<char> buffer(MAX_PATH);
+  std::vector<wchar_t> buffer(MAX_PATH);
   for (;;) {
-    const DWORD n = ::GetModuleFileNameA(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+    const DWORD n = ::GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
     if (n == 0) {
-      throw FileError(kErrPathFileAccess,
-                      "cannot find the program's directory (error " +
-                          std::to_string(::GetLastError()) + ")");
+      throw FileError(kErrPathFileAccess, "cannot find the program's directory (error " +
+                                              std::to_string(::GetLastError()) + ")");
     }
-    if (n < buffer.size()) return std::string(buffer.data(), n);
+    // A program started through an extended-length path gets its name back
+    // with the prefix; without it the directory joins with names like any
+    // other, and the prefix goes on again where a path needs it.
+    if (n < buffer.size()) return without_long_prefix(to_utf8(std::wstring_view(buffer.data(), n)));
     buffer.resize(buffer.size() * 2);
   }
 }
@@ -111,11 +116,11 @@ class Win32Platform : public Platform {
                twips_to_pixels(kClientHeightTw, dpi_y)};
     ::AdjustWindowRect(&frame, kFormStyle, FALSE);
     window_ = ::CreateWindowExA(0, kWindowClass, title.c_str(), kFormStyle, CW_USEDEFAULT,
-                                CW_USEDEFAULT, frame.right - frame.left,
-                                frame.bottom - frame.top, nullptr, nullptr, instance, nullptr);
+                                CW_USEDEFAULT, frame.right - frame.left, frame.bottom - frame.top,
+                                nullptr, nullptr, instance, nullptr);
     if (window_ == nullptr) {
-      throw FileError(kErrPathFileAccess, "cannot create the window (error " +
-                                              std::to_string(::GetLastError()) + ")");
+      throw FileError(kErrPathFileAccess,
+                      "cannot create the window (error " + std::to_string(::GetLastError()) + ")");
     }
 
     // A static control paints its text on the brush its parent hands it for
@@ -162,19 +167,21 @@ class Win32Platform : public Platform {
     }
   }
 
-  void message_box(const std::string& text) override {
-    ::MessageBoxA(window_, text.c_str(), application_title().c_str(), MB_OK);
-  }
+  void message_box(const std::string& text) override { show_box(text); }
 
   void report_unhandled_error(int number, const std::string& description) override {
-    const std::string text = "Run-time error '" + std::to_string(number) + "':\n\n" + description;
-    ::MessageBoxA(window_, text.c_str(), application_title().c_str(), MB_OK);
+    show_box("Run-time error '" + std::to_string(number) + "':\n\n" + description);
   }
 
   // The window keeps silent about codes that do not stop the build.
   void note_recorded_code(int32_t, int32_t) override {}
 
  private:
+  // Wide, as the texts may hold a path with any characters.
+  void show_box(const std::string& text) {
+    ::MessageBoxW(window_, to_wide(text).c_str(), to_wide(application_title()).c_str(), MB_OK);
+  }
+
   static void register_class(HINSTANCE instance) {
     WNDCLASSA wc{};
     if (::GetClassInfoA(instance, kWindowClass, &wc)) return;
@@ -194,17 +201,5 @@ class Win32Platform : public Platform {
 }  // namespace
 
 std::unique_ptr<Platform> make_platform() { return std::make_unique<Win32Platform>(); }
-
-// Committed pages straight from the system. Large pages would need a
-// privilege that ordinary users lack, so none are asked for.
-void* allocate_pages(std::size_t bytes) {
-  void* block = ::VirtualAlloc(nullptr, bytes, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE);
-  if (block == nullptr) throw std::bad_alloc();
-  return block;
-}
-
-void release_pages(void* block, std::size_t) noexcept {
-  if (block != nullptr) ::VirtualFree(block, 0, MEM_RELEASE);
-}
 
 }  // namespace scenario

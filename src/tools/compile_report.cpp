@@ -8,6 +8,7 @@
 #include "output/compile_stage.h"
 #include "output/error_codes.h"
 #include "output/file_naming.h"
+#include "platform/host_path.h"
 #include "tools/check.h"
 #include "tools/compiled_files.h"
 #include "tools/exit_status.h"
@@ -38,7 +39,7 @@ bool valid_name(const std::string& s) {
 
 bool same_file(const std::string& a, const std::string& b) {
   std::error_code ec;
-  return std::filesystem::equivalent(a, b, ec) && !ec;
+  return std::filesystem::equivalent(host_path(a), host_path(b), ec) && !ec;
 }
 
 }  // namespace
@@ -51,7 +52,7 @@ bool code_has_position(int32_t code) {
 CompileReport compile_in_memory(const std::string& line_text, const std::string& train_text,
                                 const CompileRequest& req, MemoryFileSystem& mem,
                                 CheckContext* check) {
-  const ScenarioFiles files = scenario_files(req.out_dir, '/', req.scenario_name, req.train_code);
+  const ScenarioFiles files = scenario_files(req.out_dir, host_path_separator(), req.scenario_name, req.train_code);
   mem.put(files.line_description, line_text);
   mem.put(files.train_description, train_text);
   BuildState st;
@@ -122,7 +123,7 @@ int run_compile(const CompileRequest& given, bool json, std::ostream& out, std::
   }
 
   if (!create_directory(req.out_dir, err)) return kExitCannotCreate;
-  const ScenarioFiles names = scenario_files(req.out_dir, '/', req.scenario_name, req.train_code);
+  const ScenarioFiles names = scenario_files(req.out_dir, host_path_separator(), req.scenario_name, req.train_code);
   for (const std::string& target : {names.line_plan, names.train_file, names.cell_grid}) {
     for (const std::string& input : {req.line_text_path, req.train_text_path}) {
       if (same_file(target, input)) {
@@ -150,7 +151,7 @@ int run_compile(const CompileRequest& given, bool json, std::ostream& out, std::
   if (req.write_plan) targets.push_back(names.line_plan);
   for (const std::string& target : targets) {
     std::error_code rm;
-    if (std::filesystem::remove(target, rm)) removed.push_back(target);
+    if (std::filesystem::remove(host_path(target), rm)) removed.push_back(target);
     if (rm) {
       err << "scenario_tool: cannot remove the older '" << target << "': " << rm.message() << "\n";
       return kExitCannotCreate;

@@ -8,6 +8,7 @@
 #include "compiler/check_mode.h"
 #include "model/build_state.h"
 #include "platform/file_system.h"
+#include "platform/memory_file_system.h"
 
 namespace scenario::tools {
 

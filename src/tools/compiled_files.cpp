@@ -1,5 +1,7 @@
 #include "tools/compiled_files.h"
 
+#include "platform/host_path.h"
+
 #include <fmt/format.h>
 
 #include <bit>
@@ -27,13 +29,17 @@ bool read_from_disk(const std::string& what, const std::string& path, std::strin
 
 bool create_directory(const std::string& dir, std::ostream& err) {
   std::error_code ec;
-  std::filesystem::create_directories(dir, ec);
+  std::filesystem::create_directories(host_path(dir), ec);
   if (ec) err << "scenario_tool: cannot create '" << dir << "': " << ec.message() << "\n";
   return !ec;
 }
 
 std::string without_trailing_separators(std::string dir) {
-  while (dir.size() > 1 && dir.back() == '/') dir.pop_back();
+  // A root keeps its one separator: "/" and "X:\".
+  const auto is_separator = [](char c) { return c == '/' || c == host_path_separator(); };
+  while (dir.size() > 1 && is_separator(dir.back()) && !(dir.size() == 3 && dir[1] == ':')) {
+    dir.pop_back();
+  }
   return dir;
 }
 

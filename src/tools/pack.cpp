@@ -1,5 +1,7 @@
 #include "tools/pack.h"
 
+#include "platform/host_path.h"
+
 #include <CLI/CLI.hpp>
 #include <filesystem>
 #include <fstream>
@@ -226,7 +228,7 @@ int run_unpack(const std::string& builder_path, const std::string& dir, bool for
     return kExitBadData;
   }
   std::error_code ec;
-  fs::create_directories(dir, ec);
+  fs::create_directories(host_path(dir), ec);
   if (ec) {
     err << "scenario_tool: cannot create '" << dir << "': " << ec.message() << "\n";
     return kExitCannotCreate;

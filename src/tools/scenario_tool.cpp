@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "output/file_naming.h"
+#include "platform/host_path.h"
 #include "scenario_version.h"
 #include "sources/text_writer.h"
 #include "tools/check.h"
@@ -72,7 +73,8 @@ int export_carried(const std::string& dir, const ScenarioData& carried, std::ost
                    std::ostream& err) {
   if (!create_directory(dir, err)) return kExitCannotCreate;
   const ScenarioFiles f =
-      scenario_files(dir, '/', std::string(carried.scenario_name), std::string(carried.train_code));
+      scenario_files(dir, host_path_separator(), std::string(carried.scenario_name),
+                     std::string(carried.train_code));
   DiskFileSystem disk;
   try {
     write_text_file(disk, f.line_description, carried.line_description);
@@ -102,8 +104,8 @@ int write_synthetic(int32_t length_m, const std::string& dir, std::ostream& out,
   }
   if (!create_directory(dir, err)) return kExitCannotCreate;
   DiskFileSystem disk;
-  const std::string line_path = dir + "/line.txt";
-  const std::string train_path = dir + "/train.txt";
+  const std::string line_path = dir + host_path_separator() + "line.txt";
+  const std::string train_path = dir + host_path_separator() + "train.txt";
   try {
     disk.replace_file(line_path, route.line_description);
     disk.replace_file(train_path, route.train_description);

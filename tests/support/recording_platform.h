@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/file_system.h"
+#include "platform/memory_file_system.h"
 #include "platform/platform.h"
 
 namespace scenario::test_support {

@@ -6,6 +6,7 @@
 
 #include "output/compile_stage.h"
 #include "output/file_naming.h"
+#include "platform/host_path.h"
 #include "scenario_version.h"
 #include "sources/text_writer.h"
 #include "tool_test_support.h"
@@ -13,6 +14,9 @@
 
 namespace scenario::tools {
 namespace {
+
+// The tool joins output names with the host's separator.
+std::string sep() { return std::string(1, host_path_separator()); }
 
 using testing::read_file;
 using testing::run;
@@ -134,8 +138,8 @@ TEST(Compile, TextReportReadsLikeACompilerDiagnostic) {
   Fixture f(kLine, with(kTrain, "segnale,   5050", "segnale,   30000"));
   const auto r = run(f.args());
   EXPECT_EQ(r.status, 1);
-  EXPECT_EQ(r.out, "wrote " + f.out + "/X_linea.dat\n" + "wrote " + f.out + "/X_T.sim\n" +
-                       "wrote " + f.out + "/X_T.dat\n" + f.train_path +
+  EXPECT_EQ(r.out, "wrote " + f.out + sep() + "X_linea.dat\n" + "wrote " + f.out + sep() + "X_T.sim\n" +
+                       "wrote " + f.out + sep() + "X_T.dat\n" + f.train_path +
                        ":14:12: error: code 15: object outside the route's cells (beyond its end "
                        "or before its start), at 30000 m [outside-grid]\n"
                        "segnale,   30000,   1, 4, 1,  0, 0,    1,  3,1,0, 0\n"
@@ -158,12 +162,12 @@ TEST(Compile, LeavesNoOlderFileBehind) {
     SCOPED_TRACE(c.what);
     Fixture f(c.line, kTrain);
     std::filesystem::create_directories(f.out);
-    for (const char* name : {"/X_linea.dat", "/X_T.sim", "/X_T.dat"}) {
-      write_file(f.out + name, "older");
+    for (const char* name : {"X_linea.dat", "X_T.sim", "X_T.dat"}) {
+      write_file(f.out + sep() + name, "older");
     }
     const auto r = run(f.args(std::vector<std::string>(c.more)));
-    for (const char* name : {"/X_linea.dat", "/X_T.sim", "/X_T.dat"}) {
-      const std::string path = f.out + name;
+    for (const char* name : {"X_linea.dat", "X_T.sim", "X_T.dat"}) {
+      const std::string path = f.out + sep() + name;
       EXPECT_EQ(std::filesystem::exists(path), c.written) << path;
       if (c.written) {
         EXPECT_NE(read_file(path), "older");
@@ -187,21 +191,21 @@ TEST(Compile, CleanRunWritesThreeFilesAndLeavesTheInputsAlone) {
   EXPECT_EQ(j["message"], "no code recorded");
   EXPECT_EQ(j["line"], nullptr);
   EXPECT_EQ(j["files"],
-            (nlohmann::json{f.out + "/X_linea.dat", f.out + "/X_T.sim", f.out + "/X_T.dat"}));
+            (nlohmann::json{f.out + sep() + "X_linea.dat", f.out + sep() + "X_T.sim", f.out + sep() + "X_T.dat"}));
   EXPECT_EQ(read_file(f.line_path), kLine);
   EXPECT_EQ(read_file(f.train_path), kTrain);
   // The cell grid of a 20000 m route: cells 0 .. 540.
-  EXPECT_EQ(read_file(f.out + "/X_T.dat").size(), 541u * 15);
+  EXPECT_EQ(read_file(f.out + sep() + "X_T.dat").size(), 541u * 15);
 }
 
 TEST(Compile, NoPlanLeavesAnOlderPlanFileAsItWas) {
   Fixture f(kLine, kTrain);
   std::filesystem::create_directories(f.out);
-  write_file(f.out + "/X_linea.dat", "older");
+  write_file(f.out + sep() + "X_linea.dat", "older");
   const auto r = run(f.args({"--no-plan"}));
   ASSERT_EQ(r.status, 0) << r.err;
-  EXPECT_EQ(read_file(f.out + "/X_linea.dat"), "older");
-  EXPECT_TRUE(std::filesystem::exists(f.out + "/X_T.sim"));
+  EXPECT_EQ(read_file(f.out + sep() + "X_linea.dat"), "older");
+  EXPECT_TRUE(std::filesystem::exists(f.out + sep() + "X_T.sim"));
 }
 
 TEST(Compile, ReservedSlotTakenIsReportedAndWritesNothing) {
@@ -214,8 +218,8 @@ TEST(Compile, ReservedSlotTakenIsReportedAndWritesNothing) {
   EXPECT_EQ(j["fatal"], 1250);
   EXPECT_TRUE(j["files"].empty());
   EXPECT_NE(j["message"].get<std::string>().find("no file written"), std::string::npos);
-  EXPECT_FALSE(std::filesystem::exists(f.out + "/X_T.sim"));
-  EXPECT_FALSE(std::filesystem::exists(f.out + "/X_T.dat"));
+  EXPECT_FALSE(std::filesystem::exists(f.out + sep() + "X_T.sim"));
+  EXPECT_FALSE(std::filesystem::exists(f.out + sep() + "X_T.dat"));
 }
 
 TEST(Compile, LineWithoutGeneralSectionWritesNoFile) {
@@ -225,7 +229,7 @@ TEST(Compile, LineWithoutGeneralSectionWritesNoFile) {
   const auto j = nlohmann::json::parse(r.out);
   EXPECT_EQ(j["error_code"], 102);
   EXPECT_TRUE(j["files"].empty());
-  EXPECT_FALSE(std::filesystem::exists(f.out + "/X_T.dat"));
+  EXPECT_FALSE(std::filesystem::exists(f.out + sep() + "X_T.dat"));
 }
 
 TEST(Compile, UnreadableInputAndBadNamesAreRefusedBeforeCompiling) {

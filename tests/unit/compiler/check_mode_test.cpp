@@ -9,7 +9,7 @@
 #include "compiler/check_rules.h"
 #include "model/build_state.h"
 #include "output/compile_stage.h"
-#include "platform/file_system.h"
+#include "platform/memory_file_system.h"
 
 namespace scenario {
 namespace {

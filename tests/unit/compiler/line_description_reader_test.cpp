@@ -5,6 +5,7 @@
 #include <string>
 
 #include "model/run_failure.h"
+#include "platform/memory_file_system.h"
 
 namespace scenario {
 namespace {

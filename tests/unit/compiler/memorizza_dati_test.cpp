@@ -6,6 +6,7 @@
 
 #include "model/build_state.h"
 #include "platform/file_system.h"
+#include "platform/memory_file_system.h"
 
 namespace scenario {
 namespace {

@@ -8,6 +8,7 @@
 
 #include "model/run_failure.h"
 #include "platform/file_system.h"
+#include "platform/memory_file_system.h"
 
 namespace scenario {
 namespace {

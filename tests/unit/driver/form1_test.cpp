@@ -12,7 +12,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/file_system.h"
+#include "platform/memory_file_system.h"
 #include "platform/platform.h"
 #include "sources/scenario_data.h"
 #include "sources/scenario_payload.h"

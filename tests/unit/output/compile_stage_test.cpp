@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/memory_file_system.h"
 #include "sources/scenario_data.h"
 #include "sources/text_writer.h"
 #include "unit/output/byte_literals.h"

@@ -42,7 +42,7 @@ TEST(ErrorCodes, OnlyTheReservedSlotCodesAreFatal) {
 
 // The README's table of codes, one row per code, as the table in
 // model/error_code.h says it.
-std::string readme_row(const ErrorCodeInfo& info) {
+[[maybe_unused]] std::string readme_row(const ErrorCodeInfo& info) {
   auto either = [](std::string_view text, std::string_view plain) {
     return std::string(text.empty() ? plain : text);
   };
@@ -70,7 +70,7 @@ std::string readme_row(const ErrorCodeInfo& info) {
 
 // The rows of the README's code table: after the heading, the table's lines
 // that start with a code (the file-fault row "—" is not one).
-std::vector<std::string> readme_code_rows(std::istream& readme) {
+[[maybe_unused]] std::vector<std::string> readme_code_rows(std::istream& readme) {
   std::vector<std::string> rows;
   bool in_section = false;
   bool in_table = false;

@@ -15,6 +15,7 @@
 #include "output/compile_stage.h"
 #include "output/file_naming.h"
 #include "platform/file_system.h"
+#include "platform/memory_file_system.h"
 #include "platform/platform.h"
 #include "sources/scenario_data.h"
 #include "sources/text_writer.h"

@@ -8,7 +8,7 @@
 #include "compiler/memorizza_dati.h"
 #include "lorvena/lorvena.h"
 #include "model/build_state.h"
-#include "platform/file_system.h"
+#include "platform/memory_file_system.h"
 #include "sources/text_writer.h"
 #include "unit/sources/written_text.h"
 
