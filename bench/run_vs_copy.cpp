@@ -9,6 +9,7 @@
 // /dev/null) and timed from spawn to reaped exit. Prints the medians, their
 // ratio and the builder's peak resident memory.
 
+#include <fcntl.h>
 #include <spawn.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -19,7 +20,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fcntl.h>
 #include <string>
 #include <vector>
 

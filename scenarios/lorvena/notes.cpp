@@ -6,6 +6,8 @@ namespace {
 // The notes for the player, in Italian. The accented letters are single
 // code-page 1252 bytes. A digit or a letter a-f right after an escape would
 // be read as part of it: split the literal there ("citt\xE0" "e").
+// One literal per line of the document, however long: no reflowing.
+// clang-format off
 constexpr std::string_view kLines[] = {
     "Il percorso presenta molte variazioni ed \xE8 proprio questa variet\xE0 a renderlo divertente da guidare.",
     "Nella prima parte la linea \xE8 a binario unico ed \xE8 esercitata con il blocco manuale: il nostro treno ha",
@@ -21,6 +23,7 @@ constexpr std::string_view kLines[] = {
     "autore.scenari@example.org",
     "riferimento fine del file",
 };
+// clang-format on
 
 }  // namespace
 

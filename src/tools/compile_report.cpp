@@ -52,7 +52,8 @@ bool code_has_position(int32_t code) {
 CompileReport compile_in_memory(const std::string& line_text, const std::string& train_text,
                                 const CompileRequest& req, MemoryFileSystem& mem,
                                 CheckContext* check) {
-  const ScenarioFiles files = scenario_files(req.out_dir, host_path_separator(), req.scenario_name, req.train_code);
+  const ScenarioFiles files =
+      scenario_files(req.out_dir, host_path_separator(), req.scenario_name, req.train_code);
   mem.put(files.line_description, line_text);
   mem.put(files.train_description, train_text);
   BuildState st;
@@ -123,7 +124,8 @@ int run_compile(const CompileRequest& given, bool json, std::ostream& out, std::
   }
 
   if (!create_directory(req.out_dir, err)) return kExitCannotCreate;
-  const ScenarioFiles names = scenario_files(req.out_dir, host_path_separator(), req.scenario_name, req.train_code);
+  const ScenarioFiles names =
+      scenario_files(req.out_dir, host_path_separator(), req.scenario_name, req.train_code);
   for (const std::string& target : {names.line_plan, names.train_file, names.cell_grid}) {
     for (const std::string& input : {req.line_text_path, req.train_text_path}) {
       if (same_file(target, input)) {

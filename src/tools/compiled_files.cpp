@@ -1,13 +1,12 @@
 #include "tools/compiled_files.h"
 
-#include "platform/host_path.h"
-
 #include <fmt/format.h>
 
 #include <bit>
 #include <filesystem>
 
 #include "platform/file_system.h"
+#include "platform/host_path.h"
 
 namespace scenario::tools {
 

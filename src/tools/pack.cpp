@@ -1,7 +1,5 @@
 #include "tools/pack.h"
 
-#include "platform/host_path.h"
-
 #include <CLI/CLI.hpp>
 #include <filesystem>
 #include <fstream>
@@ -10,6 +8,7 @@
 #include <sstream>
 
 #include "platform/file_system.h"
+#include "platform/host_path.h"
 #include "platform/platform.h"
 #include "sources/scenario_payload.h"
 #include "sources/scenario_validity.h"

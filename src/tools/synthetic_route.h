@@ -12,7 +12,7 @@ namespace scenario::tools {
 /// 48 km. It compiles without a recorded code. Meant for load tests and
 /// benchmarks, not for driving.
 struct SyntheticRoute {
-  std::string line_description;   // CR LF lines, as the builder writes texts
+  std::string line_description;  // CR LF lines, as the builder writes texts
   std::string train_description;
 };
 

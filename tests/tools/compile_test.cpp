@@ -138,8 +138,8 @@ TEST(Compile, TextReportReadsLikeACompilerDiagnostic) {
   Fixture f(kLine, with(kTrain, "segnale,   5050", "segnale,   30000"));
   const auto r = run(f.args());
   EXPECT_EQ(r.status, 1);
-  EXPECT_EQ(r.out, "wrote " + f.out + sep() + "X_linea.dat\n" + "wrote " + f.out + sep() + "X_T.sim\n" +
-                       "wrote " + f.out + sep() + "X_T.dat\n" + f.train_path +
+  EXPECT_EQ(r.out, "wrote " + f.out + sep() + "X_linea.dat\n" + "wrote " + f.out + sep() +
+                       "X_T.sim\n" + "wrote " + f.out + sep() + "X_T.dat\n" + f.train_path +
                        ":14:12: error: code 15: object outside the route's cells (beyond its end "
                        "or before its start), at 30000 m [outside-grid]\n"
                        "segnale,   30000,   1, 4, 1,  0, 0,    1,  3,1,0, 0\n"
@@ -190,8 +190,8 @@ TEST(Compile, CleanRunWritesThreeFilesAndLeavesTheInputsAlone) {
   EXPECT_EQ(j["error_code"], 0);
   EXPECT_EQ(j["message"], "no code recorded");
   EXPECT_EQ(j["line"], nullptr);
-  EXPECT_EQ(j["files"],
-            (nlohmann::json{f.out + sep() + "X_linea.dat", f.out + sep() + "X_T.sim", f.out + sep() + "X_T.dat"}));
+  EXPECT_EQ(j["files"], (nlohmann::json{f.out + sep() + "X_linea.dat", f.out + sep() + "X_T.sim",
+                                        f.out + sep() + "X_T.dat"}));
   EXPECT_EQ(read_file(f.line_path), kLine);
   EXPECT_EQ(read_file(f.train_path), kTrain);
   // The cell grid of a 20000 m route: cells 0 .. 540.

@@ -160,8 +160,8 @@ inline bool well_formed_xml(std::string_view doc, std::string* why) {
       const size_t semi = t.find(';', i);
       if (semi == std::string_view::npos) return false;
       const std::string_view ent = t.substr(i + 1, semi - i - 1);
-      const bool named = ent == "amp" || ent == "lt" || ent == "gt" || ent == "quot" ||
-                         ent == "apos";
+      const bool named =
+          ent == "amp" || ent == "lt" || ent == "gt" || ent == "quot" || ent == "apos";
       const bool numeric = ent.size() > 1 && ent[0] == '#' &&
                            ent.find_first_not_of("0123456789", 1) == std::string_view::npos;
       if (!named && !numeric) return false;
@@ -178,8 +178,10 @@ inline bool well_formed_xml(std::string_view doc, std::string* why) {
   }
   while (i < doc.size()) {
     const size_t lt = doc.find('<', i);
-    const std::string_view text = doc.substr(i, (lt == std::string_view::npos ? doc.size() : lt) - i);
-    if (!entities_ok(text)) return *why = "bad character data near byte " + std::to_string(i), false;
+    const std::string_view text =
+        doc.substr(i, (lt == std::string_view::npos ? doc.size() : lt) - i);
+    if (!entities_ok(text))
+      return *why = "bad character data near byte " + std::to_string(i), false;
     if (open.empty() && text.find_first_not_of(" \t\r\n") != std::string_view::npos) {
       return *why = "text outside the root element near byte " + std::to_string(i), false;
     }
@@ -191,14 +193,16 @@ inline bool well_formed_xml(std::string_view doc, std::string* why) {
       continue;
     }
     const size_t gt = doc.find('>', lt);
-    if (gt == std::string_view::npos) return *why = "unclosed tag at byte " + std::to_string(lt), false;
+    if (gt == std::string_view::npos)
+      return *why = "unclosed tag at byte " + std::to_string(lt), false;
     std::string_view tag = doc.substr(lt + 1, gt - lt - 1);
     i = gt + 1;
     if (!tag.empty() && tag[0] == '/') {
       const std::string name(tag.substr(1));
       if (open.empty() || open.back() != name) {
         return *why = "</" + name + "> does not close <" + (open.empty() ? "" : open.back()) +
-                      "> at byte " + std::to_string(lt), false;
+                      "> at byte " + std::to_string(lt),
+               false;
       }
       open.pop_back();
       continue;
@@ -215,7 +219,8 @@ inline bool well_formed_xml(std::string_view doc, std::string* why) {
       if (p == tag.size()) break;
       const size_t a = p;
       while (p < tag.size() && is_name(tag[p])) ++p;
-      if (p == a || p + 1 >= tag.size() || tag[p] != '=' || (tag[p + 1] != '"' && tag[p + 1] != '\'')) {
+      if (p == a || p + 1 >= tag.size() || tag[p] != '=' ||
+          (tag[p + 1] != '"' && tag[p + 1] != '\'')) {
         return *why = "bad attribute in <" + name + "> at byte " + std::to_string(lt), false;
       }
       if (!attrs.insert(std::string(tag.substr(a, p - a))).second) {

@@ -1,5 +1,4 @@
 #include "output/binary_files.h"
-#include "unit/output/byte_literals.h"
 
 #include <gtest/gtest.h>
 
@@ -10,6 +9,8 @@
 #include <stdexcept>
 #include <string>
 #include <vector>
+
+#include "unit/output/byte_literals.h"
 
 namespace scenario {
 namespace {
@@ -114,8 +115,8 @@ TEST(TrainFile, ReservedSlotsLandAfterTheNamesBeforeThem) {
   EXPECT_EQ(out.size(), 87u * 34 + 7 + 6);
   // Slot 85 starts at 85 x 34 = 2890, its name count 14 bytes in.
   EXPECT_EQ(out.substr(2904, 9), bytes({0x07, 0x00, 'L', 'O', 'R', 'V', 'E', 'N', 'A'}));
-  EXPECT_EQ(out.substr(2913, 2), bytes({0x62, 0x02}));                // group_a1 610
-  EXPECT_EQ(out.substr(2927, 4), bytes({0x9E, 0x7D, 0x00, 0x00}));    // time_s
+  EXPECT_EQ(out.substr(2913, 2), bytes({0x62, 0x02}));              // group_a1 610
+  EXPECT_EQ(out.substr(2927, 4), bytes({0x9E, 0x7D, 0x00, 0x00}));  // time_s
   EXPECT_EQ(out.substr(2931 + 14, 8), bytes({0x06, 0x00, 'K', 'Q', '3', '3', '9', '0'}));
 }
 
@@ -132,19 +133,18 @@ TEST(LinePlanFile, WritesTaggedValuesAllXThenAllY) {
                                     PlanValue::of_real(0.1), PlanValue{}};
   const std::vector<PlanValue> y = {PlanValue::of_integer(0), PlanValue::of_integer(1),
                                     PlanValue::of_real(-2.5), PlanValue{}};
-  EXPECT_EQ(line_plan_bytes(x, y).view(),
-            bytes({
-                0x02, 0x00, 0x00, 0x00,  // x0: integer 0
-                0x02, 0x00, 0xFE, 0xFF,  // x1: integer -2
-                0x05, 0x00,              // x2: real 0.1
-                0x9A, 0x99, 0x99, 0x99, 0x99, 0x99, 0xB9, 0x3F,
-                0x00, 0x00,              // x3: empty, the tag alone
-                0x02, 0x00, 0x00, 0x00,  // y0: integer 0
-                0x02, 0x00, 0x01, 0x00,  // y1: integer 1
-                0x05, 0x00,              // y2: real -2.5
-                0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x04, 0xC0,
-                0x00, 0x00,              // y3: empty
-            }));
+  EXPECT_EQ(
+      line_plan_bytes(x, y).view(),
+      bytes({
+          0x02, 0x00, 0x00, 0x00,                                      // x0: integer 0
+          0x02, 0x00, 0xFE, 0xFF,                                      // x1: integer -2
+          0x05, 0x00,                                                  // x2: real 0.1
+          0x9A, 0x99, 0x99, 0x99, 0x99, 0x99, 0xB9, 0x3F, 0x00, 0x00,  // x3: empty, the tag alone
+          0x02, 0x00, 0x00, 0x00,                                      // y0: integer 0
+          0x02, 0x00, 0x01, 0x00,                                      // y1: integer 1
+          0x05, 0x00,                                                  // y2: real -2.5
+          0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x04, 0xC0, 0x00, 0x00,  // y3: empty
+      }));
 }
 
 TEST(LinePlanFile, ACompletedPlanHasTwoIntegersRealsAndTwoEmptiesPerHalf) {
@@ -160,10 +160,24 @@ TEST(LinePlanFile, ACompletedPlanHasTwoIntegersRealsAndTwoEmptiesPerHalf) {
   EXPECT_EQ(out.substr(half - 4, 4), bytes({0x00, 0x00, 0x00, 0x00}));
   // y: 0, 1, then the real 2.0.
   EXPECT_EQ(out.substr(half, 18), bytes({
-                                      0x02, 0x00, 0x00, 0x00,  // y0 0
-                                      0x02, 0x00, 0x01, 0x00,  // y1 1
-                                      0x05, 0x00,              // y2 2.0
-                                      0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x40,
+                                      0x02,
+                                      0x00,
+                                      0x00,
+                                      0x00,  // y0 0
+                                      0x02,
+                                      0x00,
+                                      0x01,
+                                      0x00,  // y1 1
+                                      0x05,
+                                      0x00,  // y2 2.0
+                                      0x00,
+                                      0x00,
+                                      0x00,
+                                      0x00,
+                                      0x00,
+                                      0x00,
+                                      0x00,
+                                      0x40,
                                   }));
 }
 

@@ -191,7 +191,7 @@ TEST_F(TimetableSheet, SpeedsAreTheTrainDescriptionsSpeedLimits) {
   }
   EXPECT_EQ(first_column, limits);
   const std::set<std::pair<int, int>> expected_pairs = {
-      {30, 30},   {80, 70},   {95, 80},   {80, 75},   {90, 80},  {130, 120},
+      {30, 30},   {80, 70},   {95, 80},   {80, 75},   {90, 80}, {130, 120},
       {105, 100}, {150, 140}, {130, 125}, {160, 150}, {90, 90}};
   EXPECT_EQ(pairs, expected_pairs);
 }
@@ -205,8 +205,8 @@ TEST_F(TimetableSheet, PlacesAndTimesAreTheTrainDescriptionsStations) {
   const std::regex one_time(R"( {5}(\d+,\d\d) {6})");
 
   std::string junction;
-  for (const std::string& r : section_rows(written_lines(lorvena::line_description()),
-                                           "[indicazioni]")) {
+  for (const std::string& r :
+       section_rows(written_lines(lorvena::line_description()), "[indicazioni]")) {
     const std::string text = items(r)[2];
     junction = text.substr(1, text.size() - 2);
   }
