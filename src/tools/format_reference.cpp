@@ -6,6 +6,7 @@
 #include <limits>
 
 #include "compiler/check_rules.h"
+#include "tools/check_spelling.h"
 #include "tools/inspect.h"
 
 namespace scenario::tools {
@@ -144,22 +145,6 @@ std::string wrapped(std::string_view text, std::string_view indent) {
   }
   if (!line.empty()) out += fmt::format("{}{}\n", indent, line);
   return out;
-}
-
-size_t edit_distance(std::string_view a, std::string_view b) {
-  std::vector<size_t> row(b.size() + 1);
-  for (size_t j = 0; j <= b.size(); ++j) row[j] = j;
-  for (size_t i = 1; i <= a.size(); ++i) {
-    size_t diagonal = row[0];
-    row[0] = i;
-    for (size_t j = 1; j <= b.size(); ++j) {
-      const size_t up = row[j];
-      const size_t cost = lower_ascii(a[i - 1]) == lower_ascii(b[j - 1]) ? 0 : 1;
-      row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + cost});
-      diagonal = up;
-    }
-  }
-  return row[b.size()];
 }
 
 std::string capitalized(std::string_view s) {
