@@ -10,11 +10,11 @@
 
 #include "compiler/check_mode.h"
 #include "model/cell_geometry.h"
-#include "model/error_code.h"
 #include "output/compile_stage.h"
-#include "output/error_codes.h"
 #include "output/file_naming.h"
-#include "tools/compile_report.h"
+#include "platform/file_system.h"
+#include "platform/memory_file_system.h"
+#include "tools/check.h"
 #include "tools/compiled_files.h"
 #include "tools/inspect.h"
 #include "tools/route_drawing.h"
@@ -160,10 +160,12 @@ int64_t item_number(const std::vector<std::string>& items, size_t i) {
   }
 }
 
+// The page's model: one compile in check mode, so that the readers go on
+// past a code and the rest of the route is still there to look at. Its
+// diagnostics are not kept; the panel shows check's, which add the lint.
 struct Compiled {
   BuildState st;
   CompileResult result;
-  DiagnosticList diagnostics;
   std::vector<LoggedRow> rows;
   MemoryFileSystem mem;
   ScenarioFiles files;
@@ -177,33 +179,8 @@ void compile(Compiled& c, const std::string& line_text, const std::string& train
   c.st.scenario_name = req.scenario_name;
   c.st.train_code = req.train_code;
   CheckContext ctx;
-  ctx.sink = &c.diagnostics;
   ctx.rows = &c.rows;
   c.result = memorizza_percorso(c.st, c.mem, c.files, 1, &ctx);
-}
-
-// The compile's own code, for a compile stage that reports no diagnostics
-// of its own: the one code the builder records, where it records it.
-void add_recorded_code(Compiled& c, const PreviewRequest& req) {
-  if (!c.diagnostics.items.empty()) return;
-  CompileReport r;
-  r.error_code = c.st.error_code;
-  r.error_position_m = c.st.error_position_m;
-  r.fatal = c.result.fatal_code;
-  r.files = c.result.files_written;
-  const ErrorCodeInfo* info = find_error_code(r.error_code);
-  const bool from_finishing_pass = info != nullptr && info->position == PositionRule::kCell;
-  if (r.error_code != 0 && !from_finishing_pass) r.origin = c.st.error_origin;
-  if (r.origin.file == SourceOrigin::File::kLineDescription) r.origin_path = req.line_text_path;
-  if (r.origin.file == SourceOrigin::File::kTrainDescription) r.origin_path = req.train_text_path;
-  if (r.error_code == 0 && r.fatal == 0 && c.st.grid.exists()) return;
-  Diagnostic d;
-  d.code = r.error_code != 0 ? r.error_code : r.fatal;
-  d.rule = "code-" + std::to_string(d.code);
-  d.at = r.origin;
-  if (code_has_position(r.error_code)) d.position_m = r.error_position_m;
-  d.message = report_message(r);
-  c.diagnostics.items.push_back(std::move(d));
 }
 
 }  // namespace
@@ -212,7 +189,12 @@ std::string preview_data_json(const std::string& line_text, const std::string& t
                               const PreviewRequest& req) {
   Compiled c;
   compile(c, line_text, train_text, req);
-  add_recorded_code(c, req);
+  // check_texts compiles the texts once more: it keeps its compile to
+  // itself, and its diagnostics (the compile's code among the errors, and
+  // the lint) are what the panel must agree with.
+  const CheckRequest check{req.line_text_path, req.train_text_path, req.scenario_name,
+                           req.train_code};
+  const std::vector<Diagnostic> problems = check_texts(line_text, train_text, check);
 
   Json data;
   data["title"] = req.scenario_name + " / " + req.train_code;
@@ -326,8 +308,9 @@ std::string preview_data_json(const std::string& line_text, const std::string& t
     if (parse_line_plan(plan_bytes->second, &plan, &why)) data["plan"] = plan_json(plan, axis_m);
   }
 
+  // check's messages are UTF-8 already; only the item is the text's own.
   Json diags = Json::array();
-  for (const Diagnostic& d : c.diagnostics.items) {
+  for (const Diagnostic& d : problems) {
     // Where the view goes for the entry: its position, else its row's cell.
     Json where = nullptr;
     if (d.position_m) {
@@ -344,7 +327,7 @@ std::string preview_data_json(const std::string& line_text, const std::string& t
     for (const DiagnosticNote& n : d.notes) {
       notes.push_back({{"file", std::string(1, file_letter(n.at.file))},
                        {"line", n.at.line},
-                       {"message", utf8(n.message)}});
+                       {"message", n.message}});
     }
     diags.push_back({{"severity", d.severity == Severity::kError ? "error" : "warning"},
                      {"rule", d.rule},
@@ -354,7 +337,7 @@ std::string preview_data_json(const std::string& line_text, const std::string& t
                      {"line", d.at.line},
                      {"column", d.at.column},
                      {"item", utf8(d.at.item)},
-                     {"message", utf8(d.message)},
+                     {"message", d.message},
                      {"notes", notes}});
   }
   data["diagnostics"] = diags;

@@ -34,9 +34,10 @@ void add_preview_command(CLI::App& app, PreviewCommand& command);
 int run_preview(const PreviewRequest& req, std::ostream& out, std::ostream& err);
 
 /// The page's data as one JSON document: the compiled model (cells as
-/// objects and profiles, station table, the plan at several resolutions),
-/// the rows as written and the diagnostics, all from one compile of the
-/// two texts. The paths only name the texts in the page.
+/// objects and profiles, station table, the plan at several resolutions)
+/// and the rows as written, all from one compile of the two texts, and
+/// check_texts' diagnostics, errors and warnings. The paths only name the
+/// texts in the page.
 std::string preview_data_json(const std::string& line_text, const std::string& train_text,
                               const PreviewRequest& req);
 

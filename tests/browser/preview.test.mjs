@@ -5,7 +5,7 @@
 // Environment: SCENARIO_TOOL (the tool), WORK (a scratch directory),
 // ARTIFACTS (screenshots and figures), CHROMIUM (default /usr/bin/chromium).
 
-import {spawn, execFileSync} from 'node:child_process';
+import {spawn, spawnSync, execFileSync} from 'node:child_process';
 import fs from 'node:fs';
 import path from 'node:path';
 import {chromium} from 'playwright-core';
@@ -25,8 +25,15 @@ function check(ok, what) {
 
 function run(...args) { return execFileSync(tool, args, {encoding: 'utf8'}); }
 
+// What `check` reports for the texts: the panel must list the same.
+function checked(line, train) {
+  const r = spawnSync(tool, ['check', '--format', 'json', line, train], {encoding: 'utf8'});
+  return JSON.parse(r.stdout).map((d) => ({severity: d.severity, rule: d.rule, line: d.line}));
+}
+
 // The three texts: the carried scenario, the generated 1000 km route, and
-// the carried scenario with a signal put into a cell already taken.
+// the carried scenario with a signal put into a cell already taken and a
+// row of a key word the builder does not know (an error and a warning).
 function prepare() {
   fs.rmSync(work, {recursive: true, force: true});
   fs.mkdirSync(work, {recursive: true});
@@ -41,7 +48,7 @@ function prepare() {
   const text = fs.readFileSync(path.join(lor, train), 'latin1');
   const lines = text.split('\r\n');
   const signal = lines.findIndex((l) => l.startsWith('segnale'));
-  lines.splice(signal + 1, 0, lines[signal]);
+  lines.splice(signal + 1, 0, lines[signal], 'frobnicate,    3000, 1');
   fs.writeFileSync(path.join(bad, train), lines.join('\r\n'), 'latin1');
   return {
     lorvena: [path.join(lor, line), path.join(lor, train)],
@@ -65,7 +72,7 @@ async function labelsOverlap(page) {
   });
 }
 
-async function inspectPage(page, name, expectProblems) {
+async function inspectPage(page, name, expected) {
   const state = await page.evaluate(() => {
     const data = JSON.parse(document.getElementById('route-data').textContent);
     const inked = (id) => {
@@ -80,17 +87,22 @@ async function inspectPage(page, name, expectProblems) {
     return {
       planInk: inked('plan'), profInk: inked('prof'),
       stations: data.stations.map((s) => s.name), rows,
-      diagnostics: data.diagnostics.length,
+      diagnostics: data.diagnostics.map((d) => ({severity: d.severity, rule: d.rule, line: d.line})),
       diagItems: document.querySelectorAll('#diagnostics li.diag').length,
+      errorItems: document.querySelectorAll('#diagnostics li.diag.error').length,
+      warningItems: document.querySelectorAll('#diagnostics li.diag.warning').length,
     };
   });
   check(state.planInk > 500, `${name}: the plan is drawn (${state.planInk} pixels)`);
   check(state.profInk > 2000, `${name}: the profiles are drawn (${state.profInk} pixels)`);
   check(state.stations.length > 0 && state.stations.every((s, i) => state.rows[i] === s),
     `${name}: all ${state.stations.length} stations are in the table`);
-  check(state.diagItems === state.diagnostics, `${name}: ${state.diagnostics} problems listed`);
-  if (expectProblems) check(state.diagnostics > 0, `${name}: the problem is reported`);
-  else check(state.diagnostics === 0, `${name}: no problem reported`);
+  check(JSON.stringify(state.diagnostics) === JSON.stringify(expected),
+    `${name}: the page holds check's ${expected.length} diagnostics`);
+  const errors = expected.filter((d) => d.severity === 'error').length;
+  check(state.diagItems === expected.length && state.errorItems === errors &&
+    state.warningItems === expected.length - errors,
+    `${name}: listed errors ${state.errorItems}, warnings ${state.warningItems}`);
   const first = await labelsOverlap(page);
   check(first.count > 0 && first.overlaps === 0, `${name}: ${first.count} labels, none overlapping, at the first view`);
   const hiddenFirst = await page.evaluate(() => window.preview.hiddenStations());
@@ -138,7 +150,13 @@ async function staticPages(browser, texts) {
     check(paint < bounds.firstPaintMs, `${name}: first paint after ${Math.round(paint)} ms`);
     check(errors.length === 0, `${name}: no script error ${errors.join('; ')}`);
     check(blocked.length === 0, `${name}: no network request ${blocked.join(' ')}`);
-    await inspectPage(page, name, name === 'problems');
+    const expected = checked(line, train);
+    if (name === 'lorvena') check(expected.length === 0, `${name}: check finds no problem`);
+    if (name === 'problems') {
+      check(expected.some((d) => d.severity === 'error') && expected.some((d) => d.severity === 'warning'),
+        `${name}: check finds an error and a warning`);
+    }
+    await inspectPage(page, name, expected);
     await page.close();
   }
 }
@@ -168,9 +186,11 @@ async function served(browser, [line, train]) {
   await page.waitForTimeout(200);
   const before = await page.evaluate(() => document.body.dataset.view);
 
-  // A save that renames a station.
+  check(await page.locator('#diagnostics li.diag').count() === 0, 'serve: no problem listed at first');
+
+  // A save that renames a station and adds a row the builder ignores.
   const text = fs.readFileSync(train, 'latin1');
-  const renamed = text.replace(/(stazione,[^\r\n]*,\s*)PORTELLA/, '$1PORTELLA NUOVA');
+  const renamed = text.replace(/(stazione,[^\r\n]*,\s*)PORTELLA/, '$1PORTELLA NUOVA\r\nfrobnicate,    3000, 1');
   check(renamed !== text, 'serve: the text to change holds PORTELLA');
   const started = Date.now();
   fs.writeFileSync(train, renamed, 'latin1');
@@ -179,6 +199,9 @@ async function served(browser, [line, train]) {
   const update = Date.now() - started;
   figures.saveToPageMs = update;
   check(update < bounds.updateMs, `serve: the save shows in the page after ${update} ms`);
+  const warnings = await page.locator('#diagnostics li.diag.warning').allTextContents();
+  check(warnings.length === 1 && warnings[0].includes('frobnicate'),
+    `serve: the save's warning is listed with the model (${warnings.join('; ')})`);
   const after = await page.evaluate(() => document.body.dataset.view);
   check(after === before, `serve: the view stays where it was (${before} → ${after})`);
   await page.screenshot({path: path.join(artifacts, 'preview-serve.png')});
