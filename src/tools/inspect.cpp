@@ -14,6 +14,9 @@
 #include "tools/text_encoding.h"
 
 namespace scenario::tools {
+
+BoardSpeeds board_speeds(int16_t value) { return {value / 20, value % 20 * 5}; }
+
 namespace {
 
 using Json = nlohmann::ordered_json;
@@ -232,15 +235,16 @@ void name_signal(const TrackCell& c, std::vector<Named>* v) {
   v->push_back({"time", int64_t{c.signal_time}});
 }
 
-// value = left * 20 + right / 5 for each of the three speeds.
 void name_speed_board(const TrackCell& c, std::vector<Named>* v) {
-  v->push_back({"left_speed_a_kmh", int64_t{c.value1 / 20}});
-  v->push_back({"left_speed_b_kmh", int64_t{c.value2 / 20}});
-  v->push_back({"left_speed_c_kmh", int64_t{c.value3 / 20}});
+  const BoardSpeeds a = board_speeds(c.value1), b = board_speeds(c.value2),
+                    s = board_speeds(c.value3);
+  v->push_back({"left_speed_a_kmh", int64_t{a.left_kmh}});
+  v->push_back({"left_speed_b_kmh", int64_t{b.left_kmh}});
+  v->push_back({"left_speed_c_kmh", int64_t{s.left_kmh}});
   v->push_back({"left_stripes", int64_t{c.value4 / 10}});
-  v->push_back({"right_speed_a_kmh", int64_t{c.value1 % 20 * 5}});
-  v->push_back({"right_speed_b_kmh", int64_t{c.value2 % 20 * 5}});
-  v->push_back({"right_speed_c_kmh", int64_t{c.value3 % 20 * 5}});
+  v->push_back({"right_speed_a_kmh", int64_t{a.right_kmh}});
+  v->push_back({"right_speed_b_kmh", int64_t{b.right_kmh}});
+  v->push_back({"right_speed_c_kmh", int64_t{s.right_kmh}});
   v->push_back({"right_stripes", int64_t{c.value4 % 10}});
 }
 

@@ -32,6 +32,15 @@ std::span<const InspectName> slot_names();
 /// A line plan: the keys of its JSON summary.
 std::span<const InspectName> plan_names();
 
+/// What one of a speed board's value1 .. value3 shows: it holds
+/// left_kmh * 20 + right_kmh / 5, the right speed in steps of 5 below 100,
+/// so that both come back whole.
+struct BoardSpeeds {
+  int left_kmh = 0;
+  int right_kmh = 0;
+};
+BoardSpeeds board_speeds(int16_t value);
+
 /// Reads `path`, picks its format by name and prints it. Returns 0, or
 /// kExitUsage when the name fits no format, kExitNoInput when the file cannot
 /// be read, kExitBadData when its content is refused (message on `err`).

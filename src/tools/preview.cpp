@@ -252,7 +252,12 @@ std::string preview_data_json(const std::string& line_text, const std::string& t
     std::string label;
     if (cell.kind == kTextBoard && cell.value1 >= 0 && cell.value1 < kStationSlots) {
       label = utf8(c.st.stations[static_cast<size_t>(cell.value1)].name);
-    } else if (cell.kind == kSpeedBoard || cell.kind == kPointWithSpeed) {
+    } else if (cell.kind == kSpeedBoard) {
+      // The left-hand board's three speeds, as the driver reads them.
+      label = std::to_string(board_speeds(cell.value1).left_kmh) + "/" +
+              std::to_string(board_speeds(cell.value2).left_kmh) + "/" +
+              std::to_string(board_speeds(cell.value3).left_kmh);
+    } else if (cell.kind == kPointWithSpeed) {
       label = std::to_string(cell.value1);
     }
     objects.push_back({m, i, cell.kind, label});

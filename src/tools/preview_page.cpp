@@ -388,7 +388,7 @@ function drawProfiles(placer) {
   ticks(g, M.texts, R.texts, COLOURS.text, 1, 22);
   for (const o of inView(M.boards, (x) => x[0], 0)) {
     const x = mx(o[0]);
-    placer.place(o[3], 'board', [[x - 2, top0 + R.boards.top + 22]], LEFT, w - RIGHT, 'speed board ' + o[3]);
+    placer.place(o[3], 'board', [[x - 2, top0 + R.boards.top + 22]], LEFT, w - RIGHT, 'speed board ' + o[3] + ' km/h (left board)');
   }
   for (const o of inView(M.texts, (x) => x[0], 0)) {
     const x = mx(o[0]);

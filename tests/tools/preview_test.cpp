@@ -122,6 +122,23 @@ TEST(Preview, CarriedScenarioPageHoldsTheCompiledModel) {
     EXPECT_GE(curve[3], 1);
     EXPECT_LE(curve[3], 6);
   }
+  // A speed board is labelled with the left-hand board's speeds as its row
+  // gives them, not with the cell's packed value.
+  size_t boards = 0;
+  for (const Json& row : d["rows"]) {
+    if (row[0] != static_cast<int>(RowId::kSpeedBoards)) continue;
+    const Json& items = row[5];
+    const std::string want = std::to_string(std::stoi(items[1].get<std::string>())) + "/" +
+                             std::to_string(std::stoi(items[2].get<std::string>())) + "/" +
+                             std::to_string(std::stoi(items[3].get<std::string>()));
+    SCOPED_TRACE(want);
+    for (const Json& o : d["objects"]) {
+      if (o[1] != row[6]) continue;
+      EXPECT_EQ(o[3], want);
+      ++boards;
+    }
+  }
+  EXPECT_EQ(boards, 28u);
   // Every object lies on a cell whose fields the page carries.
   ASSERT_FALSE(d["objects"].empty());
   for (const Json& o : d["objects"]) {
