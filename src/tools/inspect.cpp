@@ -196,11 +196,6 @@ std::string csv_header(std::string_view leading, std::span<const InspectName> na
   return h;
 }
 
-std::string clock_text(int64_t seconds) {
-  if (seconds <= 0) return "";
-  return fmt::format("{:02}:{:02}:{:02}", seconds / 3600, seconds / 60 % 60, seconds % 60);
-}
-
 // --- Cells ---------------------------------------------------------------------------
 
 // The raw fields of a cell that are not 0, by their field names.
@@ -503,7 +498,7 @@ std::vector<Named> station_values(const StationRecord& r) {
           {"group_b3", int64_t{r.group_b3}},
           {"stop_value", int64_t{r.stop_value}},
           {"time_s", int64_t{r.time_s}},
-          {"time", clock_text(r.time_s)}};
+          {"time", r.time_s > 0 ? clock_text(r.time_s) : ""}};
 }
 
 struct SlotView {

@@ -112,16 +112,6 @@ Json plan_json(const PlanFile& plan, int64_t last_m) {
   return {{"bbox", {min_x, min_y, max_x, max_y}}, {"levels", levels}};
 }
 
-std::string clock_text(int32_t seconds) {
-  if (seconds <= 0) return "";
-  char buffer[32];
-  std::snprintf(buffer, sizeof buffer, "%02d:%02d:%02d", seconds / 3600, seconds / 60 % 60,
-                seconds % 60);
-  std::string s = buffer;
-  if (seconds % 60 == 0) s.resize(5);
-  return s;
-}
-
 Json kinds_json() {
   Json out = Json::array();
   for (const RowKind& k : row_kinds()) {
@@ -290,7 +280,7 @@ std::string preview_data_json(const std::string& line_text, const std::string& t
                         {"pos", r.position_m},
                         {"from", r.area_start_m},
                         {"to", r.area_end_m},
-                        {"time", clock_text(r.time_s)},
+                        {"time", station_time_label(r.time_s)},
                         {"cell", r.position_m / kCellLengthM}});
     if (r.position_m <= cell_start_m(last_cell)) axis_m = std::max<int64_t>(axis_m, r.position_m);
   }
@@ -417,9 +407,8 @@ int run_preview(const PreviewRequest& given, std::ostream& out, std::ostream& er
   // give the scenario and the train back; any other name is taken whole.
   if (req.scenario_name.empty()) {
     req.scenario_name = name_from(req.line_text_path, "route");
-    const std::string tail = "_linea";
-    if (req.scenario_name.size() > tail.size() &&
-        req.scenario_name.compare(req.scenario_name.size() - tail.size(), tail.size(), tail) == 0) {
+    const std::string_view tail = "_linea";
+    if (req.scenario_name.size() > tail.size() && req.scenario_name.ends_with(tail)) {
       req.scenario_name.resize(req.scenario_name.size() - tail.size());
     }
   }
@@ -427,7 +416,7 @@ int run_preview(const PreviewRequest& given, std::ostream& out, std::ostream& er
     req.train_code = name_from(req.train_text_path, "train");
     const std::string head = req.scenario_name + "_";
     std::string& t = req.train_code;
-    if (t.size() > head.size() + 1 && t.compare(0, head.size(), head) == 0 && t.back() == '-') {
+    if (t.size() > head.size() + 1 && t.starts_with(head) && t.back() == '-') {
       t = t.substr(head.size(), t.size() - head.size() - 1);
     }
   }

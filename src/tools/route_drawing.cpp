@@ -40,18 +40,6 @@ std::string km_text(int64_t metres) {
   return buffer;
 }
 
-std::string clock_label(int32_t seconds) {
-  if (seconds <= 0) return "";
-  char buffer[32];
-  if (seconds % 60 == 0) {
-    std::snprintf(buffer, sizeof buffer, "%02d:%02d", seconds / 3600, seconds / 60 % 60);
-  } else {
-    std::snprintf(buffer, sizeof buffer, "%02d:%02d:%02d", seconds / 3600, seconds / 60 % 60,
-                  seconds % 60);
-  }
-  return buffer;
-}
-
 // A tick spacing from a 1-2-5 series that gives at most `max_ticks` ticks
 // over `length_m`.
 int64_t tick_step(double length_m, double max_ticks) {
@@ -146,7 +134,7 @@ std::vector<Station> stations_of(const StationTable& table) {
     const StationRecord& r = table[static_cast<size_t>(s)];
     if (!slot_in_use(r) || slot_role(s, r) != "station") continue;
     std::string label = r.name;
-    const std::string clock = clock_label(r.time_s);
+    const std::string clock = station_time_label(r.time_s);
     if (!clock.empty()) label += " " + clock;
     out.push_back({r.position_m, r.area_start_m, r.area_end_m, label});
   }
@@ -567,14 +555,14 @@ class Drawing {
   Svg svg_;
 };
 
-bool starts_with(const std::string& s, const std::string& head) {
-  return s.size() >= head.size() && s.compare(0, head.size(), head) == 0;
-}
-bool ends_with(const std::string& s, const std::string& tail) {
-  return s.size() >= tail.size() && s.compare(s.size() - tail.size(), tail.size(), tail) == 0;
-}
-
 }  // namespace
+
+std::string station_time_label(int32_t seconds) {
+  if (seconds <= 0) return "";
+  std::string text = clock_text(seconds);
+  if (seconds % 60 == 0) text.resize(text.size() - 3);
+  return text;
+}
 
 std::string route_svg(const RouteFiles& route) {
   if (route.cells.empty()) return Svg().document(20);
@@ -595,11 +583,11 @@ std::string find_stem(const DrawRequest& req, const std::string& dir, std::ostre
   std::vector<std::string> found;
   for (const auto& entry : fs::directory_iterator(dir, ec)) {
     const std::string name = entry.path().filename().string();
-    if (!entry.is_regular_file() || !ends_with(name, ".sim")) continue;
+    if (!entry.is_regular_file() || !name.ends_with(".sim")) continue;
     const std::string s = name.substr(0, name.size() - 4);
     if (!fs::is_regular_file(fs::path(dir) / (s + ".dat"))) continue;
-    if (!req.scenario_name.empty() && !starts_with(s, req.scenario_name + "_")) continue;
-    if (!req.train_code.empty() && !ends_with(s, "_" + req.train_code)) continue;
+    if (!req.scenario_name.empty() && !s.starts_with(req.scenario_name + "_")) continue;
+    if (!req.train_code.empty() && !s.ends_with("_" + req.train_code)) continue;
     found.push_back(s);
   }
   std::sort(found.begin(), found.end());
@@ -625,8 +613,7 @@ int run_draw(const DrawRequest& req, std::ostream& out, std::ostream& err) {
     err << "scenario_tool: '" << req.dir << "' is not a directory\n";
     return kExitNoInput;
   }
-  const std::string dir =
-      req.dir.size() > 1 && req.dir.back() == '/' ? req.dir.substr(0, req.dir.size() - 1) : req.dir;
+  const std::string dir = without_trailing_separators(req.dir);
   const std::string stem = find_stem(req, dir, err);
   if (stem.empty()) return kExitUsage;
 

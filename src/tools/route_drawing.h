@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -20,6 +21,10 @@ struct RouteFiles {
   /// Absent when the scenario was compiled without a line plan.
   std::optional<PlanFile> plan;
 };
+
+/// A station's time as its labels show it: "hh:mm", or "hh:mm:ss" off the
+/// whole minute; "" for a station without a time (0).
+std::string station_time_label(int32_t seconds);
 
 /// Plans never draw more points than this, whatever the route length.
 constexpr size_t kMaxPlanPoints = 3000;

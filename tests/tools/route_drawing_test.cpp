@@ -149,6 +149,20 @@ TEST(Draw, ThousandKilometreRouteIsThinnedOut) {
   render(dir / "long.svg", "long-route.png");
 }
 
+TEST(Draw, StationTimesAsTimetablesWriteThem) {
+  const struct {
+    int32_t seconds;
+    const char* label;
+  } cases[] = {
+      {0, ""},  // a station without a time
+      {-60, ""}, {66000, "18:20"}, {66005, "18:20:05"}, {59, "00:00:59"}, {86399, "23:59:59"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.seconds);
+    EXPECT_EQ(station_time_label(c.seconds), c.label);
+  }
+}
+
 TEST(Draw, ScenarioNamesAreGuessedOnlyWhenOneScenarioIsThere) {
   TempDir dir;
   std::vector<TrackCell> cells(200);
