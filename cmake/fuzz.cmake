@@ -16,7 +16,8 @@ set(SCENARIO_FUZZ_SANITIZERS -fsanitize=address,undefined -fno-sanitize-recover=
 set(SCENARIO_FUZZ_INSTRUMENT -fsanitize=fuzzer-no-link ${SCENARIO_FUZZ_SANITIZERS})
 
 set(scenario_fuzz_libraries scenario_core)
-foreach(data_target scenario_data_lorvena scenario_data_${SCENARIO})
+# The fuzz target runs check too, from the author tools' library.
+foreach(data_target scenario_tools scenario_data_lorvena scenario_data_${SCENARIO})
   if(TARGET ${data_target})
     list(APPEND scenario_fuzz_libraries ${data_target})
   endif()
@@ -36,7 +37,10 @@ foreach(exe scenario_builder scenario_tests scenario_tool scenario_tool_tests)
 endforeach()
 
 add_executable(scenario_fuzz ${PROJECT_SOURCE_DIR}/fuzz/compile_fuzzer.cpp)
-target_link_libraries(scenario_fuzz PRIVATE scenario_core scenario_warnings)
+if(NOT TARGET scenario_tools)
+  message(FATAL_ERROR "scenario_fuzz runs check: configure with -DSCENARIO_TOOLS=ON")
+endif()
+target_link_libraries(scenario_fuzz PRIVATE scenario_tools scenario_core scenario_warnings)
 target_compile_options(scenario_fuzz PRIVATE -fsanitize=fuzzer ${SCENARIO_FUZZ_SANITIZERS})
 target_link_options(scenario_fuzz PRIVATE -fsanitize=fuzzer ${SCENARIO_FUZZ_SANITIZERS})
 

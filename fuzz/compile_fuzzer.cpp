@@ -9,6 +9,7 @@
 // Whatever the texts hold, the stage must end in one of its defined
 // outcomes; every property below traps when it does not.
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -16,6 +17,7 @@
 #include <exception>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "model/build_state.h"
 #include "model/cell_geometry.h"
@@ -23,6 +25,7 @@
 #include "output/compile_stage.h"
 #include "output/file_naming.h"
 #include "platform/memory_file_system.h"
+#include "tools/check.h"
 
 namespace {
 
@@ -32,6 +35,7 @@ using scenario::kCellLengthM;
 using scenario::MemoryFileSystem;
 using scenario::PositionRule;
 using scenario::ScenarioFiles;
+using scenario::SourceOrigin;
 
 // Bigger inputs add nothing the mutator cannot reach with small ones, and
 // keep single runs slow.
@@ -195,6 +199,73 @@ void check_outcome(const BuildState& st, const CompileResult& result, const Watc
   if (plan) CHECK_PROPERTY(line_plan_matches(fs.files().at(files.line_plan), st), st);
 }
 
+// Length of line `line` (1-based) of `text` without its line end, or -1
+// when the text has no such line.
+long line_length(std::string_view text, int line) {
+  size_t start = 0;
+  for (int n = 1; n < line; ++n) {
+    const size_t nl = text.find('\n', start);
+    if (nl == std::string_view::npos) return -1;
+    start = nl + 1;
+  }
+  size_t end = text.find('\n', start);
+  if (end == std::string_view::npos) end = text.size();
+  return static_cast<long>(end - start);
+}
+
+// A place check names must lie inside the text it names: a line that is
+// there, a column on it or just past its end.
+bool inside(const SourceOrigin& at, std::string_view line_text, std::string_view train_text) {
+  if (at.file == SourceOrigin::File::kNone || at.line == 0) return at.line == 0;
+  const std::string_view text =
+      at.file == SourceOrigin::File::kLineDescription ? line_text : train_text;
+  const long length = line_length(text, at.line);
+  return at.line > 0 && length >= 0 && at.column >= 1 && at.column <= length + 1;
+}
+
+// check runs the same compile in check mode plus its lint: it must survive
+// every input, point only into the texts, and count what compile recorded
+// among its errors, at the line compile names. Check always compiles with
+// the line plan, as the builder does; without it the curve rows go unread,
+// so the codes are compared only with the plan.
+void check_agrees(const BuildState& st, const CompileResult& result, std::string_view line_text,
+                  std::string_view train_text) {
+  scenario::tools::CheckRequest req;
+  req.line_text_path = "line";
+  req.train_text_path = "train";
+  req.scenario_name = st.scenario_name;
+  req.train_code = st.train_code;
+  std::vector<scenario::Diagnostic> ds;
+  try {
+    ds = scenario::tools::check_texts(std::string(line_text), std::string(train_text), req);
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "exception left check: %s\n", e.what());
+    __builtin_trap();
+  }
+  for (const scenario::Diagnostic& d : ds) {
+    CHECK_PROPERTY(inside(d.at, line_text, train_text), st);
+    CHECK_PROPERTY(d.end_column == 0 || d.end_column >= d.at.column, st);
+    for (const scenario::DiagnosticNote& n : d.notes) {
+      CHECK_PROPERTY(inside(n.at, line_text, train_text), st);
+    }
+  }
+  if (st.write_plan == 0) return;
+  for (const int32_t code : {st.error_code, result.fatal_code}) {
+    if (code == 0) continue;
+    // The finishing pass records its codes without a row; a fatal code has none.
+    const bool has_row =
+        code == st.error_code && scenario::find_error_code(code)->position != PositionRule::kCell;
+    const SourceOrigin at = has_row ? st.error_origin : SourceOrigin{};
+    CHECK_PROPERTY(
+        std::any_of(ds.begin(), ds.end(),
+                    [&](const scenario::Diagnostic& d) {
+                      return d.severity == scenario::Severity::kError && d.code == code &&
+                             (at.line == 0 || (d.at.file == at.file && d.at.line == at.line));
+                    }),
+        st);
+  }
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -236,6 +307,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     __builtin_trap();
   }
   check_outcome(st, result, fs, files, line_given, train_given);
+  if (line_given && train_given) check_agrees(st, result, line_text, train_text);
   // For the seed check: which outcome each input reached.
   static const bool report = std::getenv("SCENARIO_FUZZ_REPORT") != nullptr;
   if (report) {

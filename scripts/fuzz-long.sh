@@ -13,9 +13,9 @@ seconds=${FUZZ_SECONDS:-3600}
 jobs=${FUZZ_JOBS:-1}
 work=${FUZZ_WORK:-$root/fuzz-corpus-work}
 
-scripts/ensure-deps.sh fuzz
+scripts/ensure-deps.sh fuzz tools
 CC=clang-14 CXX=clang++-14 cmake -S . -B build/fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DSCENARIO_FUZZ=ON -DSCENARIO_TESTS=OFF -DSCENARIO_TOOLS=OFF >/dev/null
+  -DSCENARIO_FUZZ=ON -DSCENARIO_TESTS=OFF -DSCENARIO_TOOLS=ON >/dev/null
 cmake --build build/fuzz -j"$(nproc)" --target scenario_fuzz
 
 mkdir -p "$work/corpus" "$work/artifacts"

@@ -10,9 +10,9 @@ cd "$(dirname "$0")/.."
 root=$PWD
 seconds=${FUZZ_SECONDS:-60}
 
-scripts/ensure-deps.sh fuzz
+scripts/ensure-deps.sh fuzz tools
 CC=clang-14 CXX=clang++-14 cmake -S . -B build/fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DSCENARIO_FUZZ=ON -DSCENARIO_TESTS=OFF -DSCENARIO_TOOLS=OFF >/dev/null
+  -DSCENARIO_FUZZ=ON -DSCENARIO_TESTS=OFF -DSCENARIO_TOOLS=ON >/dev/null
 cmake --build build/fuzz -j"$(nproc)" --target scenario_fuzz
 fuzzer=$root/build/fuzz/scenario_fuzz
 

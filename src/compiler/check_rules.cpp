@@ -3,9 +3,9 @@
 namespace scenario {
 namespace {
 
-// Errors: what makes the builder record a code. Warnings: what it accepts
-// silently but is almost always a mistake. Append new rules; never rename
-// an id.
+// Errors: what makes the builder record a code, or refuse to carry a text
+// or a name. Warnings: what it accepts silently but is almost always a
+// mistake. Append new rules to their severity; never rename an id.
 constexpr CheckRule kRules[] = {
     {"route-length", Severity::kError, "route length above 1000000 m or below 0 (code 1)",
      "lunghezza percorso, 1200000"},
@@ -60,6 +60,21 @@ constexpr CheckRule kRules[] = {
     {"not-whole-number", Severity::kError,
      "a number with a decimal point or an exponent: the builder reads whole numbers only (code 25)",
      "velocita, 1000, 12.5"},
+    // What the builder refuses to carry at all (pack, the payload reader).
+    {"control-character", Severity::kError,
+     "a control character other than a tab, or a carriage return not before a line feed",
+     "a form feed inside a row"},
+    {"not-cp1252", Severity::kError, "a byte that code page 1252 leaves undefined",
+     "a name holding byte 0x81"},
+    {"too-many-lines", Severity::kError, "a text of more than 1000 lines", "line 1001"},
+    {"end-marker-line", Severity::kError,
+     "a line that reads exactly \"riferimento fine del file\", where the builder would stop "
+     "writing the text",
+     "riferimento fine del file"},
+    {"invalid-name", Severity::kError,
+     "a scenario name or train code (--scenario, --train) that is not 1 to 32 characters from "
+     "A-Z a-z 0-9 _ -, or is a device name of Windows",
+     "--scenario CON"},
     // Warnings: found by reading the lines and the rows together, which the
     // item stream cannot do.
     {"unknown-key", Severity::kWarning,
@@ -76,14 +91,9 @@ constexpr CheckRule kRules[] = {
      "the text is UTF-8; the builder reads code page 1252, so accented letters turn into two "
      "characters",
      "a station name with an accent, saved as UTF-8"},
-    {"not-cp1252", Severity::kWarning,
-     "a byte that code page 1252 leaves undefined, in a text that is not UTF-8 either",
-     "a name holding byte 0x81"},
     {"byte-order-mark", Severity::kWarning,
      "the text starts with a UTF-8 byte-order mark, read as part of the first item",
      "EF BB BF before [generale]"},
-    {"control-character", Severity::kWarning, "a control character other than a tab or a line end",
-     "a form feed inside a row"},
     {"header-misspelt", Severity::kWarning,
      "a bracketed header that is close to a known one but not it", "[rallentamneti]"},
     {"no-general-header", Severity::kWarning,

@@ -29,10 +29,11 @@ bool ItemStream::at_end() const {
 void ItemStream::advance(size_t to) {
   for (; pos_ < to; ++pos_) {
     const char c = text_[pos_];
-    // CR LF counts once: the CR is passed over and the LF ends the line.
-    const bool ends_line =
-        c == '\n' || (c == '\r' && (pos_ + 1 >= text_.size() || text_[pos_ + 1] != '\n'));
-    if (ends_line) {
+    // Lines are counted at LF only (CR LF being one line end), as check,
+    // its source excerpts and the rule for carried texts count them: a
+    // lone CR still ends an item, but numbering lines there too would put
+    // every later diagnostic on another line than the one shown.
+    if (c == '\n') {
       ++line_;
       line_start_ = pos_ + 1;
       line_starts_.push_back(line_start_);
@@ -43,8 +44,9 @@ void ItemStream::advance(size_t to) {
 std::string_view ItemStream::line_text(int line) const {
   if (line < 1 || static_cast<size_t>(line) > line_starts_.size()) return {};
   const size_t start = line_starts_[static_cast<size_t>(line) - 1];
-  size_t end = start;
-  while (end < text_.size() && !is_line_end(text_[end])) ++end;
+  size_t end = text_.find('\n', start);
+  if (end == std::string::npos) end = text_.size();
+  if (end > start && text_[end - 1] == '\r') --end;
   return std::string_view(text_).substr(start, end - start);
 }
 

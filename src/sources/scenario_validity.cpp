@@ -62,45 +62,64 @@ std::optional<std::string> name_problem(std::string_view name) {
   return std::nullopt;
 }
 
-std::optional<TextProblem> text_problem(std::string_view text) {
+std::vector<TextProblem> text_problems(std::string_view text) {
+  std::vector<TextProblem> problems;
   size_t line = 1;
   size_t line_start = 0;
-  auto line_ended = [&](size_t end, size_t next) -> std::optional<TextProblem> {
+  // The line whose bytes have had their fault reported already.
+  size_t faulty_line = 0;
+  bool too_many_told = false;
+  auto add = [&](size_t column, std::string message, TextFault fault) {
+    problems.push_back(TextProblem{line, column, std::move(message), fault});
+  };
+  auto line_ended = [&](size_t end, size_t next) {
     if (text.substr(line_start, end - line_start) == kEndMarker) {
-      return TextProblem{
-          line, 1,
-          "the line \"" + std::string(kEndMarker) + "\" would end the text where it stands"};
+      add(1, "the line \"" + std::string(kEndMarker) + "\" would end the text where it stands",
+          TextFault::kEndMarkerLine);
     }
     ++line;
     line_start = next;
-    return std::nullopt;
+  };
+  auto byte_fault = [&](size_t column, std::string message, TextFault fault) {
+    if (faulty_line == line) return;
+    faulty_line = line;
+    add(column, std::move(message), fault);
   };
   for (size_t i = 0; i < text.size(); ++i) {
     const auto b = static_cast<unsigned char>(text[i]);
-    if (line > kMaxTextLines) {
-      return TextProblem{line, 1, "more than " + std::to_string(kMaxTextLines) + " lines"};
+    if (line > kMaxTextLines && !too_many_told) {
+      too_many_told = true;
+      add(1, "more than " + std::to_string(kMaxTextLines) + " lines", TextFault::kTooManyLines);
     }
     const size_t column = i - line_start + 1;
     if (b == '\n') {
-      if (auto p = line_ended(i, i + 1)) return p;
+      line_ended(i, i + 1);
     } else if (b == '\r') {
       if (i + 1 >= text.size() || text[i + 1] != '\n') {
-        return TextProblem{line, column, "carriage return not followed by a line feed"};
+        byte_fault(column, "carriage return not followed by a line feed",
+                   TextFault::kLoneCarriageReturn);
+        continue;
       }
-      if (auto p = line_ended(i, i + 2)) return p;
+      line_ended(i, i + 2);
       ++i;
     } else if ((b < 0x20 && b != '\t') || b == 0x7F) {
-      return TextProblem{line, column, "control character " + hex_byte(b)};
+      byte_fault(column, "control character " + hex_byte(b), TextFault::kControlCharacter);
     } else if (b == 0x81 || b == 0x8D || b == 0x8F || b == 0x90 || b == 0x9D) {
-      return TextProblem{line, column,
-                         "byte " + hex_byte(b) + " is not a character of code page 1252"};
+      byte_fault(column, "byte " + hex_byte(b) + " is not a character of code page 1252",
+                 TextFault::kUndefinedByte);
     }
   }
   if (line_start < text.size()) {
     // The last line without its end (its length was counted in the loop).
-    if (auto p = line_ended(text.size(), text.size())) return p;
+    line_ended(text.size(), text.size());
   }
-  return std::nullopt;
+  return problems;
+}
+
+std::optional<TextProblem> text_problem(std::string_view text) {
+  std::vector<TextProblem> problems = text_problems(text);
+  if (problems.empty()) return std::nullopt;
+  return std::move(problems.front());
 }
 
 std::vector<std::string> validate_scenario(const ScenarioTexts& s) {

@@ -47,18 +47,32 @@ inline constexpr std::size_t kMaxTextLines = 1000;
 /// every file name of the scenario starts with it.
 std::optional<std::string> name_problem(std::string_view name);
 
-/// The first fault of one text, with its place (1-based; column counts
-/// bytes).
+/// What in a text breaks the rule below.
+enum class TextFault {
+  kControlCharacter,    // below 0x20 other than tab, or 0x7F
+  kUndefinedByte,       // one of the five bytes code page 1252 leaves undefined
+  kLoneCarriageReturn,  // a CR not right before an LF
+  kTooManyLines,        // a line past the 1000th
+  kEndMarkerLine,       // a line that reads the end marker
+};
+
+/// One fault of a text, with its place (1-based; column counts bytes).
 struct TextProblem {
   std::size_t line = 0;
   std::size_t column = 0;
   std::string message;
+  TextFault fault = TextFault::kControlCharacter;
 };
 
-/// The first reason why `text` cannot be carried, or nothing: bytes of code
+/// Every reason why `text` cannot be carried, in text order: bytes of code
 /// page 1252 (its five undefined bytes refused) without control characters
 /// other than tab, a CR only right before an LF, at most 1000 lines, and no
 /// line that reads the end marker (the builder would stop writing there).
+/// At most one fault of a line's bytes per line; "more than 1000 lines"
+/// once, at line 1001.
+std::vector<TextProblem> text_problems(std::string_view text);
+
+/// The first of text_problems, or nothing when the text can be carried.
 std::optional<TextProblem> text_problem(std::string_view text);
 
 /// Every way in which `s` breaks the rule above, one message each, naming

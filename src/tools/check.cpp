@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <nlohmann/json.hpp>
+#include <optional>
+#include <utility>
 
 #include "compiler/check_mode.h"
 #include "compiler/check_rules.h"
@@ -11,6 +13,7 @@
 #include "output/error_codes.h"
 #include "platform/file_system.h"
 #include "scenario_version.h"
+#include "sources/scenario_validity.h"
 #include "tools/check_lint.h"
 #include "tools/compile_report.h"
 #include "tools/compiled_files.h"
@@ -182,8 +185,13 @@ std::vector<Diagnostic> check_texts(const std::string& line_text, const std::str
   CompileRequest compile;
   compile.line_text_path = req.line_text_path;
   compile.train_text_path = req.train_text_path;
-  compile.scenario_name = req.scenario_name;
-  compile.train_code = req.train_code;
+  // Names that break the rule would only seal the files; the compile takes
+  // a name of its own then, and the names get their own errors below.
+  auto sealing = [](const std::string& name) {
+    return name.empty() || name_problem(name) ? std::string("check") : name;
+  };
+  compile.scenario_name = sealing(req.scenario_name);
+  compile.train_code = sealing(req.train_code);
   compile.out_dir = "check";
   DiagnosticList from_readers;
   std::vector<LoggedRow> logged;
@@ -221,6 +229,21 @@ std::vector<Diagnostic> check_texts(const std::string& line_text, const std::str
   }
   for (LintResult* l : {&line, &train}) {
     for (Diagnostic& d : l->diagnostics) all.push_back(std::move(d));
+  }
+  const std::pair<const char*, const std::string*> names[] = {{"scenario name", &req.scenario_name},
+                                                              {"train code", &req.train_code}};
+  for (const auto& [what, name] : names) {
+    if (name->empty()) continue;
+    if (const std::optional<std::string> p = name_problem(*name)) {
+      Diagnostic d;
+      d.severity = Severity::kError;
+      d.rule = "invalid-name";
+      d.message = fmt::format(
+          "{} \"{}\": {}; every file of the scenario starts with it, so pack and the builder "
+          "refuse it (1 to {} characters from A-Z a-z 0-9 _ -, not a device name of Windows)",
+          what, cp1252_to_utf8(*name), *p, kMaxNameLength);
+      all.push_back(std::move(d));
+    }
   }
   for (Diagnostic& d : lint_semantics(line, train)) {
     // An object beyond the grid is an error already; beyond the route but

@@ -12,9 +12,10 @@ namespace scenario::tools {
 struct CheckRequest {
   std::string line_text_path;
   std::string train_text_path;
-  /// The names only seal the compiled files; they change no diagnostic.
-  std::string scenario_name = "check";
-  std::string train_code = "check";
+  /// The names seal the compiled files; given (not empty), they are checked
+  /// against the rule the builder applies to them as well.
+  std::string scenario_name;
+  std::string train_code;
 };
 
 enum class CheckFormat { kText, kJson, kSarif };

@@ -12,6 +12,8 @@
 
 #include "model/cell_geometry.h"
 #include "model/error_code.h"
+#include "sources/scenario_data.h"
+#include "sources/scenario_validity.h"
 #include "tools/check_spelling.h"
 #include "tools/compiled_files.h"
 #include "tools/text_encoding.h"
@@ -84,10 +86,6 @@ size_t utf8_sequence(std::string_view s, size_t at) {
   return n;
 }
 
-bool undefined_in_cp1252(unsigned char b) {
-  return b == 0x81 || b == 0x8D || b == 0x8F || b == 0x90 || b == 0x9D;
-}
-
 void lint_encoding(SourceOrigin::File file, const std::vector<Line>& lines,
                    std::vector<Diagnostic>& out) {
   if (!lines.empty() && lines.front().text.starts_with("\xEF\xBB\xBF")) {
@@ -126,23 +124,42 @@ void lint_encoding(SourceOrigin::File file, const std::vector<Line>& lines,
                          "\"{}\"; save the text as Windows-1252 (code page 1252)",
                          ch, cp1252_to_utf8(ch))));
   }
-  for (const Line& l : lines) {
-    for (size_t i = 0; i < l.text.size(); ++i) {
-      const auto b = static_cast<unsigned char>(l.text[i]);
-      const int col = static_cast<int>(i) + 1;
-      if ((b < 0x20 && b != '\t') || b == 0x7F) {
-        out.push_back(make(Severity::kWarning, "control-character", file, l.number, col, col + 1,
-                           fmt::format("control character 0x{:02X} in the text; remove it", b)));
+}
+
+/// The rule the builder applies before it carries a text: what breaks it
+/// is an error, whatever the readers would make of it. The same function
+/// decides for pack and for the builder reading its payload.
+void lint_validity(SourceOrigin::File file, std::string_view text, std::vector<Diagnostic>& out) {
+  for (const TextProblem& p : text_problems(text)) {
+    const int line = static_cast<int>(p.line);
+    const int col = static_cast<int>(p.column);
+    int end = col + 1;
+    std::string rule;
+    std::string fix;
+    switch (p.fault) {
+      case TextFault::kControlCharacter:
+      case TextFault::kLoneCarriageReturn:
+        rule = "control-character";
+        fix = "remove it";
         break;
-      }
-      if (!all_utf8 && undefined_in_cp1252(b)) {
-        out.push_back(make(Severity::kWarning, "not-cp1252", file, l.number, col, col + 1,
-                           fmt::format("byte 0x{:02X} is no character of code page 1252; the "
-                                       "text is neither Windows-1252 nor UTF-8",
-                                       b)));
+      case TextFault::kUndefinedByte:
+        rule = "not-cp1252";
+        fix = "save the text as Windows-1252 (code page 1252)";
         break;
-      }
+      case TextFault::kTooManyLines:
+        rule = "too-many-lines";
+        fix = "shorten the text";
+        end = 0;
+        break;
+      case TextFault::kEndMarkerLine:
+        rule = "end-marker-line";
+        fix = "change the line";
+        end = col + static_cast<int>(kEndMarker.size());
+        break;
     }
+    out.push_back(
+        make(Severity::kError, rule, file, line, col, end,
+             fmt::format("{}: pack and the builder refuse the text; {}", p.message, fix)));
   }
 }
 
@@ -409,6 +426,7 @@ LintResult lint_text(SourceOrigin::File file, std::string_view text) {
   LintResult result;
   const std::vector<Line> lines = split_lines(text);
   lint_encoding(file, lines, result.diagnostics);
+  lint_validity(file, text, result.diagnostics);
 
   const bool line_text = file == SourceOrigin::File::kLineDescription;
   Place place = Place::kPreamble;

@@ -234,8 +234,9 @@ void markdown_inspect(std::string* md) {
 
 void markdown_check_rules(std::string* md) {
   *md +=
-      "\n## Rules of `check`\n\nErrors are what makes the builder record a code; warnings "
-      "what it accepts but is almost always a mistake.\n\n"
+      "\n## Rules of `check`\n\nErrors are what makes the builder record a code, or what "
+      "`pack` and the builder refuse to carry; warnings what the builder accepts but is almost "
+      "always a mistake. `pack` packs nothing while `check` finds an error.\n\n"
       "| Id | Severity | Meaning | Example |\n|---|---|---|---|\n";
   for (const CheckRule& r : check_rules()) {
     *md += fmt::format("| `{}` | {} | {} | {} |\n", r.id,

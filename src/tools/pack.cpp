@@ -7,12 +7,13 @@
 #include <optional>
 #include <sstream>
 
+#include "model/error_code.h"
 #include "platform/file_system.h"
 #include "platform/host_path.h"
 #include "platform/platform.h"
 #include "sources/scenario_payload.h"
 #include "sources/scenario_validity.h"
-#include "tools/compile_report.h"
+#include "tools/check.h"
 #include "tools/exit_status.h"
 #include "tools/inspect.h"
 
@@ -146,29 +147,46 @@ int run_pack(const PackRequest& req, std::ostream& out, std::ostream& err) {
   }
   if (refused) return kExitBadData;
 
-  // The compile sees the texts as the builder writes them: CR LF ends.
-  CompileRequest compile;
-  compile.line_text_path = text_path(req.dir, 0);
-  compile.train_text_path = text_path(req.dir, 1);
-  compile.scenario_name = req.scenario_name;
-  compile.train_code = req.train_code;
-  compile.out_dir = "out";
-  MemoryFileSystem mem;
-  CompileReport report;
+  // What check finds as an error the builder would record or refuse: not
+  // packed without --force. Warnings never block. Check sees the texts as
+  // the builder writes them, with CR LF ends.
+  CheckRequest check;
+  check.line_text_path = text_path(req.dir, 0);
+  check.train_text_path = text_path(req.dir, 1);
+  check.scenario_name = req.scenario_name;
+  check.train_code = req.train_code;
+  const CheckedTexts checked{check.line_text_path, crlf_text(texts.texts[0]), check.train_text_path,
+                             crlf_text(texts.texts[1])};
+  std::vector<Diagnostic> diagnostics;
   try {
-    report = compile_in_memory(crlf_text(texts.texts[0]), crlf_text(texts.texts[1]), compile, mem);
+    diagnostics = check_texts(checked.line_text, checked.train_text, check);
   } catch (const FileError& e) {
     err << "scenario_tool: the compile failed: " << e.what() << "\n";
     return kExitSoftware;
   }
-  if (report.fatal != 0 || report.error_code != 0) {
-    err << report_message(report) << "\n";
+  std::size_t errors = 0, warnings = 0;
+  bool fatal = false;
+  for (const Diagnostic& d : diagnostics) {
+    if (d.severity != Severity::kError) {
+      ++warnings;
+      continue;
+    }
+    ++errors;
+    fatal = fatal || d.code == kMarkerSlotTaken || d.code == kCheckCodeSlotTaken;
+    print_diagnostic(d, checked, err);
+  }
+  if (errors > 0) {
     if (!req.force) {
-      err << "scenario_tool: not packed: the builder would record this too (--force packs "
-             "anyway)\n";
-      return report.fatal != 0 ? kExitFatal : kExitProblem;
+      err << "scenario_tool: not packed: check finds " << errors
+          << (errors == 1 ? " error" : " errors") << " (--force packs anyway)\n";
+      return fatal ? kExitFatal : kExitProblem;
     }
     err << "scenario_tool: packing anyway (--force)\n";
+  }
+  if (warnings > 0) {
+    err << "scenario_tool: check finds " << warnings << (warnings == 1 ? " warning" : " warnings")
+        << ", which do not block packing; `scenario_tool check " << check.line_text_path << " "
+        << check.train_text_path << "` lists them\n";
   }
 
   std::string template_path = req.template_path;
@@ -268,7 +286,7 @@ void add_pack_command(CLI::App& app, int& status, std::ostream& out, std::ostrea
   cmd->add_option("--template", req->template_path,
                   "Builder to start from (default: scenario_builder beside this tool; a .exe "
                   "gives a Windows builder)");
-  cmd->add_flag("--force", req->force, "Pack even when the compile records a code");
+  cmd->add_flag("--force", req->force, "Pack even when check finds an error");
   cmd->callback([req, &status, &out, &err] { status = run_pack(*req, out, err); });
 }
 

@@ -25,17 +25,17 @@ struct PackRequest {
   std::string output;
   /// Empty: the builder beside the running tool.
   std::string template_path;
-  /// Pack even when the compile records a code.
+  /// Pack even when check finds an error.
   bool force = false;
 };
 
 /// Writes req.output: the template builder without any payload it had, then
-/// the scenario of req.dir as payload; executable. Returns 0 packed, 1 the
-/// compile records a code, 2 a reserved slot is taken (both only without
-/// --force), 64 bad usage, 65 a name or text the builder would refuse, or a
-/// template that is no builder or carries a damaged payload, 66 a text or
-/// the template unreadable, 70 a fault of the compile itself, 73 the output
-/// not writable.
+/// the scenario of req.dir as payload; executable. Returns 0 packed, 1 check
+/// finds an error, 2 one of them a reserved slot taken (both only without
+/// --force; warnings never block), 64 bad usage, 65 a name or text the
+/// builder would refuse, or a template that is no builder or carries a
+/// damaged payload, 66 a text or the template unreadable, 70 a fault of the
+/// compile itself, 73 the output not writable.
 int run_pack(const PackRequest& req, std::ostream& out, std::ostream& err);
 
 /// Writes the five texts a packed builder carries into `dir`, with CR LF

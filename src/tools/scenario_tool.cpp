@@ -135,10 +135,10 @@ int run_tool(const std::vector<std::string>& args, std::ostream& out, std::ostre
       ->check(CLI::IsMember({"text", "json", "sarif"}))
       ->capture_default_str();
   check_cmd->add_flag("--werror", werror, "Fail (status 1) on warnings too");
-  check_cmd->add_option("--scenario", check.scenario_name, "Scenario name (seals the files)")
-      ->capture_default_str();
-  check_cmd->add_option("--train", check.train_code, "Train code (seals the files)")
-      ->capture_default_str();
+  check_cmd->add_option("--scenario", check.scenario_name,
+                        "Scenario name, checked as pack checks it (seals the files)");
+  check_cmd->add_option("--train", check.train_code,
+                        "Train code, checked as pack checks it (seals the files)");
 
   CompileRequest compile;
   bool compile_json = false;

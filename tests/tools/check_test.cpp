@@ -112,6 +112,16 @@ TEST(Check, EachRuleFiresAtItsRow) {
        File::kTrainDescription, 9, "write 12 or 13"},
       {"read-failure", L, with(T, "sabbia,    300", "sabbia,    40000"), File::kTrainDescription, 4,
        "outside -32768 .. 32767"},
+      // Errors: the builder refuses to carry the text (pack, a packed builder).
+      {"not-cp1252", L, with(T, "VALDORNO", "VALD\x81RNO"), File::kTrainDescription, 11, "0x81"},
+      {"control-character", L, with(T, "VALDORNO", "VALD\fORNO"), File::kTrainDescription, 11,
+       "0x0C"},
+      {"control-character", with(L, "[curve]\r\n", "[curve]\r"), T, File::kLineDescription, 6,
+       "carriage return not followed by a line feed"},
+      {"end-marker-line", L, with(T, "[segnali]", "riferimento fine del file\r\n[segnali]"),
+       File::kTrainDescription, 13, "would end the text"},
+      {"too-many-lines", with(L, "[fine]", std::string(1000, '\n') + "[fine]"), T,
+       File::kLineDescription, 1001, "more than 1000 lines"},
       // Warnings: accepted silently by the builder.
       {"unknown-key", L, with(T, "stazione,   10000", "stazoine,   10000"), File::kTrainDescription,
        12, "did you mean \"stazione\""},
@@ -125,10 +135,7 @@ TEST(Check, EachRuleFiresAtItsRow) {
        File::kTrainDescription, 9, "separate the items with commas"},
       {"utf-8-text", L, with(T, "VALDORNO", "VALD\xC3\x92RNO"), File::kTrainDescription, 11,
        "\"\xC3\x92\" becomes \"\xC3\x83\xE2\x80\x99\""},
-      {"not-cp1252", L, with(T, "VALDORNO", "VALD\x81RNO"), File::kTrainDescription, 11, "0x81"},
       {"byte-order-mark", "\xEF\xBB\xBF" + L, T, File::kLineDescription, 1, "byte-order mark"},
-      {"control-character", L, with(T, "VALDORNO", "VALD\fORNO"), File::kTrainDescription, 11,
-       "0x0C"},
       {"header-misspelt", L, with(T, "[stazioni]", "[stazoini]"), File::kTrainDescription, 10,
        "\"[stazioni]\""},
       {"no-general-header", L, with(T, "[generale]", "[generael]"), File::kTrainDescription, 1,
@@ -159,6 +166,38 @@ TEST(Check, EachRuleFiresAtItsRow) {
     EXPECT_EQ(d->severity, rule->severity);
     EXPECT_GE(d->at.column, 1);
   }
+}
+
+// The names are checked only when given, by the rule pack and the builder
+// apply; a refused name does not stop the texts from being checked.
+TEST(Check, GivenNamesFollowTheRuleOfTheBuilder) {
+  CheckRequest req = request();
+  req.scenario_name = "con";
+  req.train_code = "KQ 3390";
+  auto ds = check_texts(kLine, kTrain, req);
+  ASSERT_EQ(ds.size(), 2u) << listing(ds);
+  for (const Diagnostic& d : ds) {
+    EXPECT_EQ(d.rule, "invalid-name");
+    EXPECT_EQ(d.severity, Severity::kError);
+    EXPECT_EQ(d.at.file, File::kNone);
+  }
+  EXPECT_NE(ds[0].message.find("scenario name \"con\": a device name that Windows reserves"),
+            std::string::npos)
+      << ds[0].message;
+  EXPECT_NE(ds[1].message.find("train code \"KQ 3390\": character 3 (0x20)"), std::string::npos)
+      << ds[1].message;
+
+  req.scenario_name = "LORVENA";
+  req.train_code = "KQ3390";
+  ds = check_texts(kLine, kTrain, req);
+  EXPECT_TRUE(ds.empty()) << listing(ds);
+  // One diagnostic for a control character, an error, not a warning beside it.
+  ds = check_texts(kLine, with(kTrain, "VALDORNO", "VALD\x07ORNO"), req);
+  ASSERT_EQ(ds.size(), 1u) << listing(ds);
+  EXPECT_EQ(ds[0].rule, "control-character");
+  EXPECT_EQ(ds[0].severity, Severity::kError);
+  EXPECT_EQ(ds[0].at.line, 11);
+  EXPECT_EQ(ds[0].at.column, 77);
 }
 
 // A row short of a value: the reader borrows "[fine]" as the last value and

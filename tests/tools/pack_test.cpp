@@ -252,8 +252,33 @@ TEST_F(PackTest, RefusesWhatTheBuilderWouldRefuseOrRecord) {
     EXPECT_EQ(p.err.substr(0, r.err_start.size()), r.err_start);
     EXPECT_FALSE(fs::exists(dir / "out"));
   }
-  // A recorded code does not block with --force; the validity rule still does.
+  // A warning never blocks: a schedule faster than the speed limits allow
+  // is check's warning only.
+  {
+    std::string train = read_file(texts + "/train.txt");
+    const std::size_t at = train.find("7,58");
+    ASSERT_NE(at, std::string::npos);
+    write_file(texts + "/train.txt", train.replace(at, 4, "7,50"));
+    const ToolRun p = pack(dir / "out");
+    EXPECT_EQ(p.status, 0) << p.err;
+    EXPECT_NE(p.err.find("check finds 1 warning, which do not block packing"), std::string::npos)
+        << p.err;
+    EXPECT_TRUE(fs::exists(dir / "out"));
+    fs::remove(dir / "out");
+    fs::copy_file(kColleverde / "train.txt", texts + "/train.txt",
+                  fs::copy_options::overwrite_existing);
+  }
+  // An error blocks, shown as check shows it; --force packs anyway, but
+  // the validity rule still blocks.
   write_file(texts + "/line.txt", "[generale]\n[fine]\n");
+  {
+    const ToolRun p = pack(dir / "out");
+    EXPECT_NE(p.err.find("error: code 25:"), std::string::npos) << p.err;
+    EXPECT_NE(p.err.find("[no-route-length]\n"), std::string::npos) << p.err;
+    EXPECT_NE(p.err.find("scenario_tool: not packed: check finds 1 error (--force packs anyway)"),
+              std::string::npos)
+        << p.err;
+  }
   EXPECT_EQ(pack(dir / "out", "", {"--force"}).status, 0);
   write_file(texts + "/notes.txt", "\x01");
   EXPECT_EQ(pack(dir / "out2", "", {"--force"}).status, 65);

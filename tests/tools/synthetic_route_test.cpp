@@ -2,10 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <sstream>
 #include <stdexcept>
 #include <string>
 
 #include "tool_test_support.h"
+#include "tools/check.h"
 #include "tools/compile_report.h"
 
 namespace scenario::tools {
@@ -54,6 +56,24 @@ TEST(SyntheticRoute, CompilesWithoutACodeAtEveryLength) {
     EXPECT_EQ(r.error_code, 0) << report_message(r);
     EXPECT_EQ(r.fatal, 0);
     EXPECT_EQ(r.files.size(), 3u);
+  }
+}
+
+// The benchmark times check on these routes too: a route full of
+// diagnostics would time their printing instead.
+TEST(SyntheticRoute, CheckFindsNothingAtAnyLength) {
+  for (const int32_t length_m : {100000, 152000, 1000000}) {
+    SCOPED_TRACE(length_m);
+    const SyntheticRoute route = synthetic_route(length_m);
+    CheckRequest req;
+    req.line_text_path = "line.txt";
+    req.train_text_path = "train.txt";
+    const std::vector<Diagnostic> ds =
+        check_texts(route.line_description, route.train_description, req);
+    std::ostringstream listing;
+    print_text(ds, {"line.txt", route.line_description, "train.txt", route.train_description},
+               listing);
+    EXPECT_TRUE(ds.empty()) << listing.str();
   }
 }
 

@@ -158,7 +158,7 @@ TEST(ItemStream, LocatesTheLastItemRead) {
     const char* item;
   };
   const Step steps[] = {{false, 1, 1, "a"}, {false, 2, 3, "bb"}, {true, 2, 9, "12"},
-                        {true, 4, 1, "7"},  {false, 5, 1, "x"},  {false, 6, 3, "\"q,r\" s"}};
+                        {true, 4, 1, "7"},  {false, 4, 3, "x"},  {false, 5, 3, "\"q,r\" s"}};
   for (const Step& step : steps) {
     SCOPED_TRACE(step.item);
     if (step.numeric) {
