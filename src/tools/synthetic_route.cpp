@@ -6,6 +6,8 @@
 #include <stdexcept>
 #include <vector>
 
+#include "model/cell_geometry.h"
+
 namespace scenario::tools {
 namespace {
 
@@ -28,13 +30,14 @@ class Lines {
 
 std::string n(int64_t v) { return std::to_string(v); }
 
-int32_t down_to_50(int64_t m) { return static_cast<int32_t>(m / 50 * 50); }
+/// Stations stand on a cell boundary.
+int32_t down_to_cell(int64_t m) { return static_cast<int32_t>(m / kCellLengthM * kCellLengthM); }
 
 std::vector<int32_t> station_positions(int32_t length_m) {
   const int32_t count = std::min(kMaxStations, length_m / kStationSpacingM + 1);
   std::vector<int32_t> at;
   for (int32_t i = 0; i < count; ++i) {
-    at.push_back(down_to_50(int64_t{length_m} * i / (count - 1)));
+    at.push_back(down_to_cell(int64_t{length_m} * i / (count - 1)));
   }
   return at;
 }
