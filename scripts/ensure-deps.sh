@@ -6,7 +6,7 @@ set -euo pipefail
 declare -A groups=(
   [build]="build-essential cmake googletest libgtest-dev"
   [format]="clang-format-14"
-  [windows]="g++-mingw-w64-x86-64 wine64 wine fonts-wine xvfb imagemagick x11-utils xauth xdotool"
+  [windows]="g++-mingw-w64-x86-64 wine64 wine fonts-wine xvfb imagemagick x11-utils xauth xdotool curl"
   [fuzz]="clang-14 libclang-rt-14-dev"
   [tools]="libcli11-dev nlohmann-json3-dev libfmt-dev libboost-dev librsvg2-bin"
   [browser]="chromium nodejs npm"

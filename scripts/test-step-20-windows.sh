@@ -3,10 +3,13 @@
 # virtual X display. Runs both unit suites, runs the builder from a working
 # directory other than its own, from a drive's root, from a folder named in
 # Greek and Chinese letters and from one nested past 260 characters, compares
-# what it writes with the native build's files byte for byte, compiles the
-# carried texts with scenario_tool.exe in a non-Latin folder against the
-# native tool, checks that the ZEROTEST scenario stops with the reserved-slot
-# error, makes the release zip and leaves it and two screenshots in artifacts/.
+# what it writes with the native build's files byte for byte, runs
+# scenario_tool.exe in a non-Latin folder against the native tool (--version;
+# compile, check and check --format json of the carried texts and of a copy
+# with two problems; preview -o and preview --serve), packs COLLEVERDE with
+# the native tool and with scenario_tool.exe and runs both builders, checks
+# that the ZEROTEST scenario stops with the reserved-slot error, makes the
+# release zip and leaves it and the screenshots in artifacts/.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
@@ -52,8 +55,11 @@ cmake --build build/native-board_at_zero -j"$jobs" --target scenario_builder
 # --- Wine prefix and X display, for the whole step ----------------------------
 work=$(mktemp -d "${TMPDIR:-/tmp}/scenario-windows.XXXXXX")
 xvfb_pid=""
+serve_pids=()
 cleanup() {
   # Only what this step started: its own Wine server and its own X server.
+  local pid
+  for pid in "${serve_pids[@]}"; do stop_server "$pid"; done
   if [[ -d "${WINEPREFIX:-}" ]]; then timeout 30 wineserver -k >/dev/null 2>&1 || true; fi
   if [[ -n "$xvfb_pid" ]]; then kill "$xvfb_pid" 2>/dev/null || true; fi
   rm -rf "$work"
@@ -204,6 +210,131 @@ for stream in out err; do
     fail "scenario_tool.exe compile: standard $stream differs from the native tool's"
 done
 
+# Runs one subcommand with the native tool in $work/tool-native and with
+# scenario_tool.exe in "$tool_dir", from the same relative paths (written
+# with '/', given to the Windows tool with '\'): the statuses must be equal
+# and both streams the same text once separators and line ends are made
+# alike. JSON doubles its backslashes, hence the second rule.
+normalise_json() { tr -d '\r' <"$1" | sed 's#\\\\#/#g'; }
+compare_tools() {
+  local what=$1 normaliser=$2 arg stream
+  shift 2
+  local windows_args=()
+  for arg in "$@"; do windows_args+=("${arg//\//\\}"); done
+  native_status=0
+  (cd "$work/tool-native" && "$root/build/native/scenario_tool" "$@" >"$work/both-native.out" \
+    2>"$work/both-native.err") || native_status=$?
+  windows_status=0
+  (cd "$tool_dir" && timeout 120 wine ./scenario_tool.exe "${windows_args[@]}" >"$work/both-windows.out" \
+    2>"$work/both-windows.err") || windows_status=$?
+  [[ $windows_status -eq $native_status ]] ||
+    fail "scenario_tool.exe $what ended with status $windows_status, the native tool with $native_status"
+  for stream in out err; do
+    diff <("$normaliser" "$work/both-native.$stream") <("$normaliser" "$work/both-windows.$stream") >&2 ||
+      fail "scenario_tool.exe $what: standard $stream differs from the native tool's"
+  done
+}
+
+echo "-- scenario_tool.exe --version against the native tool"
+native_version=$(build/native/scenario_tool --version) || fail "native scenario_tool --version failed"
+windows_version=$(cd "$work/elsewhere" && timeout 60 wine "$tool_dir/scenario_tool.exe" --version | tr -d '\r') ||
+  fail "scenario_tool.exe --version failed"
+[[ -n "$native_version" && "$windows_version" == "$native_version" ]] ||
+  fail "scenario_tool.exe --version printed '$windows_version', the native tool '$native_version'"
+
+# A copy of the carried texts with two problems: a decimal number where only
+# whole numbers go (an error) and a misspelt key word (a warning).
+echo "-- scenario_tool.exe check in \"$unicode_name\" against the native tool"
+mkdir -p "$work/tool-native/bad" "$tool_dir/bad"
+cp "$work/tool-native/src/LORVENA_linea.txt" "$work/tool-native/src/LORVENA_KQ3390-.txt" "$work/tool-native/bad/"
+sed -i 's/^sabbia,\( *\)300\(\r\{0,1\}\)$/sabbia,\1300.5\2/; s/^numero vetture,/numero vetturre,/' \
+  "$work/tool-native/bad/LORVENA_KQ3390-.txt"
+cp "$work/tool-native/bad/"*.txt "$tool_dir/bad/"
+good_texts=(src/LORVENA_linea.txt src/LORVENA_KQ3390-.txt)
+bad_texts=(bad/LORVENA_linea.txt bad/LORVENA_KQ3390-.txt)
+compare_tools "check of the carried texts" normalise check "${good_texts[@]}"
+[[ $native_status -eq 0 ]] || fail "native check of the carried texts ended with status $native_status"
+compare_tools "check --format json of the carried texts" normalise_json check --format json "${good_texts[@]}"
+compare_tools "check of the texts with two problems" normalise check "${bad_texts[@]}"
+[[ $native_status -eq 1 ]] || fail "native check of the texts with two problems ended with status $native_status"
+for rule in not-whole-number unknown-key; do
+  grep -q "\[$rule\]" "$work/both-windows.out" "$work/both-windows.err" ||
+    fail "scenario_tool.exe check did not report the $rule problem"
+done
+compare_tools "check --format json of the texts with two problems" normalise_json check --format json "${bad_texts[@]}"
+grep -q '"rule": "not-whole-number"' "$work/both-windows.out" ||
+  fail "scenario_tool.exe check --format json did not report the decimal number"
+
+# The page holds the texts' paths as given, in JSON, so the Windows page
+# equals the native one once its doubled backslashes are made '/'.
+echo "-- scenario_tool.exe preview in \"$unicode_name\" against the native tool"
+compare_tools "preview -o" normalise preview "${good_texts[@]}" -o page.html
+[[ $native_status -eq 0 ]] || fail "native preview ended with status $native_status"
+[[ -s "$tool_dir/page.html" ]] || fail "scenario_tool.exe preview wrote no page"
+diff -q <(normalise_json "$work/tool-native/page.html") <(normalise_json "$tool_dir/page.html") >&2 ||
+  fail "scenario_tool.exe preview: the page differs from the native tool's beyond its paths"
+
+# --serve under Wine: the live page at /, 404 elsewhere, and nothing left
+# running once it is stopped. The live page is compared with the native
+# server's, as it differs from the written one.
+stop_server() {
+  local pid=$1 child _
+  local children
+  children=$(ps -o pid= --ppid "$pid" 2>/dev/null || true)
+  kill "$pid" 2>/dev/null || true
+  for _ in $(seq 100); do
+    kill -0 "$pid" 2>/dev/null || break
+    sleep 0.1
+  done
+  for child in $children "$pid"; do kill -KILL "$child" 2>/dev/null || true; done
+  wait "$pid" 2>/dev/null || true
+}
+free_port() {
+  local port _
+  for _ in $(seq 50); do
+    port=$((20000 + RANDOM % 20000))
+    curl -s -o /dev/null --max-time 2 "http://127.0.0.1:$port/" || {
+      echo "$port"
+      return 0
+    }
+  done
+  fail "no free port for the preview server"
+}
+# Fetches / into $2 from the server on port $1 started as $3, waiting until it answers.
+fetch_page() {
+  local port=$1 into=$2 pid=$3 _
+  for _ in $(seq 600); do
+    curl -sf --max-time 10 -o "$into" "http://127.0.0.1:$port/" && return 0
+    kill -0 "$pid" 2>/dev/null || return 1
+    sleep 0.2
+  done
+  return 1
+}
+echo "-- scenario_tool.exe preview --serve under Wine"
+native_port=$(free_port)
+(cd "$work/tool-native" && exec timeout 300 "$root/build/native/scenario_tool" preview "${good_texts[@]}" --serve \
+  --port "$native_port" >"$work/serve-native.out" 2>&1) &
+serve_pids+=($!)
+fetch_page "$native_port" "$work/served-native.html" "${serve_pids[-1]}" ||
+  fail "the native preview server did not answer: $(cat "$work/serve-native.out")"
+stop_server "${serve_pids[-1]}"
+serve_pids=()
+windows_port=$(free_port)
+(cd "$tool_dir" && exec timeout 300 wine ./scenario_tool.exe preview 'src\LORVENA_linea.txt' 'src\LORVENA_KQ3390-.txt' \
+  --serve --port "$windows_port" >"$work/serve-windows.out" 2>&1) &
+windows_server=$!
+serve_pids+=("$windows_server")
+fetch_page "$windows_port" "$work/served-windows.html" "$windows_server" ||
+  fail "scenario_tool.exe preview --serve did not answer: $(cat "$work/serve-windows.out")"
+diff -q <(normalise_json "$work/served-native.html") <(normalise_json "$work/served-windows.html") >&2 ||
+  fail "scenario_tool.exe preview --serve: the page differs from the native server's beyond its paths"
+code=$(curl -s --max-time 10 -o /dev/null -w '%{http_code}' "http://127.0.0.1:$windows_port/no-such-page") || true
+[[ $code == 404 ]] || fail "scenario_tool.exe preview --serve answered $code for another path, expected 404"
+stop_server "$windows_server"
+serve_pids=()
+! curl -s -o /dev/null --max-time 5 "http://127.0.0.1:$windows_port/" ||
+  fail "scenario_tool.exe preview --serve still answers after it was stopped"
+
 # --- ZEROTEST: the reserved-slot error ---------------------------------------------
 echo "-- ZEROTEST natively: message and exit status"
 mkdir -p "$work/zero-native"
@@ -301,6 +432,35 @@ pack_step() {
   done
   [[ $(find "$work/pack-player" -maxdepth 1 -type f | wc -l) -eq 7 ]] ||
     fail "packed builder: expected the program and six files in its folder"
+
+  # The same pack made by scenario_tool.exe under Wine in a folder with a
+  # non-Latin name, with the builder beside it as its default template and
+  # Windows paths throughout: the result must be the native tool's bytes, and
+  # run the same.
+  echo "-- pack: scenario_tool.exe under Wine against the native tool"
+  local exe_dir="$work/pack $unicode_name"
+  mkdir -p "$exe_dir/player" "$work/pack-exe-run"
+  cp build/mingw/scenario_tool.exe build/mingw/scenario_builder.exe "$exe_dir/"
+  cp -r "$texts" "$exe_dir/colleverde"
+  status=0
+  (cd "$work/elsewhere" && timeout 120 wine "$exe_dir/scenario_tool.exe" pack "$(winepath -w "$exe_dir/colleverde")" \
+    --scenario COLLEVERDE --train R2231 -o "$(winepath -w "$exe_dir/player")\\colleverde.exe" \
+    >"$work/pack-exe.out" 2>"$work/pack-exe.err") || status=$?
+  [[ $status -eq 0 ]] || fail "scenario_tool.exe pack ended with status $status: $(cat "$work/pack-exe.err")"
+  cmp "$exe_dir/player/colleverde.exe" "$work/pack-player/colleverde.exe" >&2 ||
+    fail "scenario_tool.exe pack: the builder differs from the native tool's"
+  [[ $(ls -A "$exe_dir/player") == colleverde.exe ]] || fail "scenario_tool.exe pack left more than the builder"
+  cp "$exe_dir/player/colleverde.exe" "$work/pack-exe-run/"
+  status=0
+  (cd "$work/elsewhere" && timeout 120 wine "$work/pack-exe-run/colleverde.exe") || status=$?
+  [[ $status -eq 0 ]] || fail "the builder packed by scenario_tool.exe ended with status $status"
+  for name in "${binaries[@]}" COLLEVERDE_R2231_note.txt COLLEVERDE_R2231_rallentamenti.txt \
+    COLLEVERDE_R2231_scheda_treno.txt; do
+    cmp -s "$work/pack-exe-run/$name" "$work/pack-player/$name" ||
+      fail "the builder packed by scenario_tool.exe: $name differs from the native tool's builder's"
+  done
+  [[ $(find "$work/pack-exe-run" -maxdepth 1 -type f | wc -l) -eq 7 ]] ||
+    fail "the builder packed by scenario_tool.exe: expected the program and six files in its folder"
 
   echo "-- pack: the window is titled with the packed scenario's name"
   "$tool" pack "$texts" --scenario COLLEVERDE --train R2231 \

@@ -24,8 +24,8 @@ namespace fs = std::filesystem;
 
 std::optional<std::string> read_whole(const std::string& path) {
   std::error_code ec;
-  if (!fs::is_regular_file(path, ec)) return std::nullopt;
-  std::ifstream in(path, std::ios::binary);
+  if (!fs::is_regular_file(host_path(path), ec)) return std::nullopt;
+  std::ifstream in(host_path(path), std::ios::binary);
   if (!in) return std::nullopt;
   std::ostringstream s;
   s << in.rdbuf();
@@ -33,8 +33,18 @@ std::optional<std::string> read_whole(const std::string& path) {
   return std::move(s).str();
 }
 
+// Joined as text: a std::filesystem::path made from UTF-8 text on Windows
+// would read it in the ANSI code page.
+std::string joined(const std::string& dir, std::string_view name) {
+  std::string path = dir;
+  if (!path.empty() && path.back() != '/' && path.back() != host_path_separator()) {
+    path += host_path_separator();
+  }
+  return path += name;
+}
+
 std::string text_path(const std::string& dir, std::size_t k) {
-  return (fs::path(dir) / kPackTextNames[k]).string();
+  return joined(dir, kPackTextNames[k]);
 }
 
 std::string all_text_names() {
@@ -56,16 +66,19 @@ std::optional<std::string> default_template(std::ostream& err) {
     err << "scenario_tool: " << e.what() << "; give the builder with --template\n";
     return std::nullopt;
   }
-  const fs::path dir = fs::path(tool).parent_path();
-  const bool windows_tool = fs::path(tool).extension() == ".exe";
+  const std::size_t slash = tool.find_last_of(host_path_separator() == '/' ? "/" : "/\\");
+  // A tool at the root keeps the root as its folder.
+  const std::string dir =
+      slash == std::string::npos ? std::string() : tool.substr(0, slash == 0 ? 1 : slash);
+  const bool windows_tool = tool.ends_with(".exe");
   const char* const order[2] = {windows_tool ? "scenario_builder.exe" : "scenario_builder",
                                 windows_tool ? "scenario_builder" : "scenario_builder.exe"};
   std::error_code ec;
   for (const char* name : order) {
-    const fs::path candidate = dir / name;
-    if (fs::is_regular_file(candidate, ec)) return candidate.string();
+    const std::string candidate = joined(dir, name);
+    if (fs::is_regular_file(host_path(candidate), ec)) return candidate;
   }
-  err << "scenario_tool: no scenario_builder beside the tool in '" << dir.string()
+  err << "scenario_tool: no scenario_builder beside the tool in '" << dir
       << "'; give the builder with --template\n";
   return std::nullopt;
 }
@@ -81,12 +94,13 @@ bool looks_like_program(std::string_view bytes) {
 // in place is read whole before it is replaced.
 bool write_executable(const std::string& path, std::string_view a, std::string_view b,
                       std::string& problem) {
-  const fs::path target(path);
-  const fs::path temporary = target.string() + ".part";
+  const fs::path target = host_path(path);
+  const std::string temporary_name = path + ".part";
+  const fs::path temporary = host_path(temporary_name);
   {
     std::ofstream f(temporary, std::ios::binary | std::ios::trunc);
     if (!f) {
-      problem = "cannot create '" + temporary.string() + "'";
+      problem = "cannot create '" + temporary_name + "'";
       return false;
     }
     f.write(a.data(), static_cast<std::streamsize>(a.size()));
@@ -95,7 +109,7 @@ bool write_executable(const std::string& path, std::string_view a, std::string_v
     if (!f) {
       std::error_code ignored;
       fs::remove(temporary, ignored);
-      problem = "cannot write '" + temporary.string() + "'";
+      problem = "cannot write '" + temporary_name + "'";
       return false;
     }
   }
@@ -252,7 +266,7 @@ int run_unpack(const std::string& builder_path, const std::string& dir, bool for
   }
   if (!force) {
     for (std::size_t k = 0; k < kTextCount; ++k) {
-      if (fs::exists(text_path(dir, k), ec)) {
+      if (fs::exists(host_path(text_path(dir, k)), ec)) {
         err << "scenario_tool: '" << text_path(dir, k)
             << "' exists; unpack into another folder or add --force to replace it\n";
         return kExitCannotCreate;
