@@ -3,6 +3,7 @@
 #include <fstream>
 #include <limits>
 
+#include "platform/host_path.h"
 #include "sources/crc32.h"
 
 namespace scenario {
@@ -128,8 +129,9 @@ PayloadRead read_payload(std::string_view file) {
 
 PayloadRead read_payload_file(const std::string& path) {
   // Binary mode: the payload is bytes, and a text-mode stream on Windows
-  // would change its line ends.
-  std::ifstream in(path, std::ios::binary);
+  // would change its line ends. The host's own form of the path: a narrow
+  // one would lose a folder name outside the ANSI code page.
+  std::ifstream in(host_path(path), std::ios::binary);
   if (!in) return unreadable("cannot open the program's file " + path);
   in.seekg(0, std::ios::end);
   const std::streamoff end = in.tellg();
