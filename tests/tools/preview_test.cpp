@@ -163,7 +163,7 @@ TEST(Preview, ProblemsAreCheckDiagnosticsAtTheirRowsAndPlaces) {
 
   // The panel lists what `check` finds, in its order.
   const std::vector<Diagnostic> checked =
-      check_texts(read_file(c.line), train, CheckRequest{c.line, c.train});
+      check_texts(read_file(c.line), train, CheckRequest{c.line, c.train, "LORVENA", "KQ3390"});
   ASSERT_EQ(d["diagnostics"].size(), checked.size()) << d["diagnostics"].dump();
   for (size_t i = 0; i < checked.size(); ++i) {
     SCOPED_TRACE(checked[i].message);
