@@ -391,11 +391,14 @@ void add_preview_command(CLI::App& app, PreviewCommand& command) {
 namespace {
 
 // A name from a text's file name: the stem, without separators.
+// Taken apart as UTF-8 text: the host's path type would read the name in
+// the ANSI code page on Windows.
 std::string name_from(const std::string& path, const char* fallback) {
-  std::string stem = std::filesystem::path(path).stem().string();
-  stem.erase(std::remove_if(stem.begin(), stem.end(),
-                            [](char ch) { return ch == '/' || ch == '\\' || ch == '\0'; }),
-             stem.end());
+  const size_t slash = path.find_last_of("/\\");
+  std::string stem = slash == std::string::npos ? path : path.substr(slash + 1);
+  const size_t dot = stem.rfind('.');
+  if (dot != std::string::npos && dot != 0) stem.erase(dot);
+  stem.erase(std::remove(stem.begin(), stem.end(), '\0'), stem.end());
   return stem.empty() ? fallback : stem;
 }
 

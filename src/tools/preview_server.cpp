@@ -17,6 +17,7 @@
 #include <sstream>
 
 #include "platform/file_system.h"
+#include "platform/host_path.h"
 #include "tools/compiled_files.h"
 #include "tools/inspect.h"
 #include "tools/preview.h"
@@ -45,9 +46,9 @@ struct Stamp {
 Stamp stamp_of(const std::string& path) {
   std::error_code ec;
   Stamp s;
-  s.time = std::filesystem::last_write_time(path, ec);
+  s.time = std::filesystem::last_write_time(host_path(path), ec);
   if (ec) return {};
-  s.size = std::filesystem::file_size(path, ec);
+  s.size = std::filesystem::file_size(host_path(path), ec);
   if (ec) return {};
   s.exists = true;
   return s;
