@@ -48,6 +48,9 @@ std::string_view rule_for_code(int32_t code) {
       return "no-general-section";
     case kBadCurve:
       return "bad-curve";
+    case kMarkerSlotTaken:
+    case kCheckCodeSlotTaken:
+      return "reserved-slot";
     default:
       return "read-failure";
   }

@@ -9,6 +9,7 @@
 
 #include "compiler/check_mode.h"
 #include "compiler/check_rules.h"
+#include "compiler/reader_support.h"
 #include "model/error_code.h"
 #include "output/error_codes.h"
 #include "platform/file_system.h"
@@ -26,53 +27,14 @@ namespace {
 using Json = nlohmann::ordered_json;
 using File = SourceOrigin::File;
 
-/// The rule a code of the builder belongs to.
+/// The rule a code of the builder belongs to: the readers' own, but for a
+/// failed read without an item in the line description, which is its
+/// missing route length.
 std::string_view rule_of_code(int32_t code, const SourceOrigin& at) {
-  switch (code) {
-    case kRouteLengthRefused:
-      return "route-length";
-    case kProgressiveOffStep:
-    case kRepetitionFirstNotOnGrid:
-    case kRepetitionSecondNotOnGrid:
-    case kStationOffStep:
-    case kStationLengthOffStep:
-      return "off-step";
-    case kRepetitionWithoutCodeCount:
-      return "repetition-codes";
-    case kTextBoardCellTaken:
-    case kPointCellTaken:
-    case kSignalCellTaken:
-    case kWarningCellTaken:
-    case kStartCellTaken:
-    case kEndCellTaken:
-    case kBeforeWarningCellTaken:
-    case kSpeedBoardCellTaken:
-      return "cell-taken";
-    case kTableFull:
-    case kTooManyMontagna:
-      return "table-full";
-    case kNoRoomBesideSignal:
-    case kNoRoomBeforeSlowDown:
-    case kNoRoomInsideSlowDown:
-      return "no-room-for-point";
-    case kObjectOutsideGrid:
-      return "outside-grid";
-    case kStationGap:
-      return "station-gap";
-    case kStationTooNearStart:
-      return "station-too-near-start";
-    case kReadFailure:
-      return at.file == File::kLineDescription && at.line == 0 ? "no-route-length" : "read-failure";
-    case kNoGeneralSection:
-      return "no-general-section";
-    case kBadCurve:
-      return "bad-curve";
-    case kMarkerSlotTaken:
-    case kCheckCodeSlotTaken:
-      return "reserved-slot";
-    default:
-      return "read-failure";
+  if (code == kReadFailure && at.file == File::kLineDescription && at.line == 0) {
+    return "no-route-length";
   }
+  return rule_for_code(code);
 }
 
 }  // namespace
