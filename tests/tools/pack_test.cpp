@@ -176,10 +176,11 @@ TEST_F(PackTest, ADamagedPayloadIsRefusedWithExitThreeAndNothingWritten) {
   };
   const Row rows[] = {
       {"a text byte", footer - 3, 'Z', "Scenario data damaged: checksum mismatch\n"},
-      {"the notes' size", footer + 4 + 4 * 4 + 2, '\x7f',
+      // Its highest byte: more than any builder, sanitized or not, could hold.
+      {"the notes' size", footer + 4 + 4 * 4 + 3, '\x7f',
        "Scenario data damaged: the footer announces " +
            std::to_string(good.size() - kFooterSize - read_file(builder_).size() +
-                          (std::size_t{0x7f} << 16)) +
+                          (std::size_t{0x7f} << 24)) +
            " bytes of scenario data, but only " + std::to_string(footer) + " bytes precede it\n"},
   };
   for (const Row& r : rows) {
