@@ -352,10 +352,11 @@ fi
 # --- Screenshots ----------------------------------------------------------------------
 mkdir -p artifacts
 
-# Waits until a top-level window whose title is exactly $1 is on the display.
+# Waits until a top-level window whose title is exactly $1 is on the display:
+# up to 90 s, since Wine on a busy machine may take long to show a first box.
 wait_for_window() {
   local title=$1 _
-  for _ in $(seq 300); do
+  for _ in $(seq 900); do
     if xwininfo -root -tree 2>/dev/null | grep -Fq "\"$title\": ("; then return 0; fi
     sleep 0.1
   done
