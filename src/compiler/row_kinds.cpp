@@ -18,13 +18,13 @@ constexpr int64_t kTextMax = 32767;
 
 // --- Line description, general section ----------------------------------------
 
-constexpr ValueSpec kRouteLengthValues[] = {
+constexpr RowValue kRouteLengthValues[] = {
     {"route_length_m", ValueType::kLong, "m", 0, 1000000,
      "sizes the cell grid (route length + 7000 m, one cell per 50 m) and the line plan (one "
      "point per metre); train file slot 84 area_end_m"},
 };
 
-constexpr ValueSpec kProgressiveValues[] = {
+constexpr RowValue kProgressiveValues[] = {
     {"first_m", ValueType::kLong, "m", kLongMin, kLongMax,
      "area_start_m of one of the slots 81-83 after ordering (greatest first number first); "
      "must be a multiple of 50 (code 2)"},
@@ -35,20 +35,20 @@ constexpr ValueSpec kProgressiveValues[] = {
      "position_m of that slot, as read; exactly 1 adds 100 to second_m"},
 };
 
-constexpr ValueSpec kBackgroundUnoValues[] = {
+constexpr RowValue kBackgroundUnoValues[] = {
     {"background_1", ValueType::kLong, "", kLongMin, kLongMax,
      "train file slot 85 area_start_m, passed through unchanged"},
 };
-constexpr ValueSpec kBackgroundDueValues[] = {
+constexpr RowValue kBackgroundDueValues[] = {
     {"background_2", ValueType::kLong, "", kLongMin, kLongMax,
      "train file slot 85 position_m, passed through unchanged"},
 };
-constexpr ValueSpec kBackgroundTreValues[] = {
+constexpr RowValue kBackgroundTreValues[] = {
     {"background_3", ValueType::kLong, "", kLongMin, kLongMax,
      "train file slot 85 area_end_m, passed through unchanged"},
 };
 
-constexpr ValueSpec kSignalRepetitionValues[] = {
+constexpr RowValue kSignalRepetitionValues[] = {
     {"start_m", ValueType::kLong, "m", kLongMin, kLongMax,
      "train file slot 86 area_start_m; must be a multiple of 50 (code 3)"},
     {"end_m", ValueType::kLong, "m", kLongMin, kLongMax,
@@ -57,21 +57,21 @@ constexpr ValueSpec kSignalRepetitionValues[] = {
 
 // --- Line description, features ---------------------------------------------------
 
-constexpr ValueSpec kGradientValues[] = {
+constexpr RowValue kGradientValues[] = {
     {"position_m", ValueType::kLong, "m", 0, kPositionMax,
      "the gradient holds from cell round(position_m / 50) on"},
     {"gradient_per_mille", ValueType::kLong, "per mille", -100, 155,
      "gradient_code of the cells up to the next gradient row: gradient + 100, low 8 bits"},
 };
 
-constexpr ValueSpec kCurveValues[] = {
+constexpr RowValue kCurveValues[] = {
     {"start_m", ValueType::kLong, "m", 0, kPositionMax,
      "the line plan runs straight up to start_m and turns from the point after it"},
     {"length_m", ValueType::kLong, "m", 0, kPositionMax,
      "the line plan turns by the class's curvature for every metre of it; no cell changes"},
 };
 
-constexpr ValueSpec kMontagnaValues[] = {
+constexpr RowValue kMontagnaValues[] = {
     {"start_m", ValueType::kLong, "m", 0, kPositionMax, "first cell round(start_m / 50)"},
     {"end_m", ValueType::kLong, "m", 0, kPositionMax, "last cell round(end_m / 50 - 1)"},
     {"montagna_type", ValueType::kLong, "", 0, 255,
@@ -80,7 +80,7 @@ constexpr ValueSpec kMontagnaValues[] = {
      "or less after the previous one ends"},
 };
 
-constexpr ValueSpec kSpeedBoardValues[] = {
+constexpr RowValue kSpeedBoardValues[] = {
     {"position_m", ValueType::kLong, "m", 0, kPositionMax,
      "cell round(position_m / 50 + 1) becomes a speed board (kind 6)"},
     {"left_speed_a_kmh", ValueType::kLong, "km/h", 0, 1600,
@@ -98,7 +98,7 @@ constexpr ValueSpec kSpeedBoardValues[] = {
     {"right_stripes", ValueType::kLong, "", 0, 9, "see left_stripes"},
 };
 
-constexpr ValueSpec kTextBoardValues[] = {
+constexpr RowValue kTextBoardValues[] = {
     {"position_m", ValueType::kLong, "m", 0, kPositionMax,
      "cell round(position_m / 50 + 1) becomes a text board (kind 14); value1 = its slot"},
     {"text", ValueType::kText, "", 1, kTextMax,
@@ -107,35 +107,35 @@ constexpr ValueSpec kTextBoardValues[] = {
 
 // --- Train description ----------------------------------------------------------
 
-constexpr ValueSpec kBrakedWeightValues[] = {
+constexpr RowValue kBrakedWeightValues[] = {
     {"braked_weight_percent", ValueType::kLong, "%", 0, kLongMax,
      "train file slot 84 area_start_m"},
 };
-constexpr ValueSpec kCoachesValues[] = {
+constexpr RowValue kCoachesValues[] = {
     {"coaches", ValueType::kLong, "", 0, kLongMax, "train file slot 84 position_m"},
 };
-constexpr ValueSpec kSpeedLimitValues[] = {
+constexpr RowValue kSpeedLimitValues[] = {
     {"position_m", ValueType::kLong, "m", 0, kPositionMax,
      "the speed holds from cell round(position_m / 50) on"},
     {"speed_kmh", ValueType::kLong, "km/h", 0, 1277,
      "speed_code of the cells up to the next speed row: round(speed_kmh / 5)"},
 };
-constexpr ValueSpec kAdhesionValues[] = {
+constexpr RowValue kAdhesionValues[] = {
     {"position_m", ValueType::kLong, "m", 0, kPositionMax,
      "the adhesion holds from cell round(position_m / 50) on"},
     {"adhesion", ValueType::kLong, "", 0, 255,
      "adhesion_code of the cells up to the next adhesion row, low 8 bits"},
 };
-constexpr ValueSpec kClockValues[] = {
+constexpr RowValue kClockValues[] = {
     {"clock_hours", ValueType::kInteger, "h", 0, 23, "train file slot 86 group_b1"},
     {"clock_minutes", ValueType::kInteger, "min", 0, 59, "train file slot 86 group_b2"},
     {"clock_seconds", ValueType::kInteger, "s", 0, 59, "train file slot 86 group_b3"},
 };
-constexpr ValueSpec kSandValues[] = {
+constexpr RowValue kSandValues[] = {
     {"sand", ValueType::kInteger, "", kIntegerMin, kIntegerMax,
      "train file slot 86 group_a1; its unit is the simulator's"},
 };
-constexpr ValueSpec kSignalValues[] = {
+constexpr RowValue kSignalValues[] = {
     {"position_m", ValueType::kLong, "m", 325, kPositionMax,
      "cell round(position_m / 50 + 1) becomes a signal (kind 1); the cells 2, 4, 6 and 8 "
      "before it get approach codes, so the signal needs 325 m of route before it"},
@@ -154,7 +154,7 @@ constexpr ValueSpec kSignalValues[] = {
     {"time", ValueType::kLong, "", 0, 255,
      "signal_time when left_type is 2 (low 8 bits; 1 .. 100 become 101), else 0"},
 };
-constexpr ValueSpec kSlowDownValues[] = {
+constexpr RowValue kSlowDownValues[] = {
     {"start_m", ValueType::kLong, "m", 0, kPositionMax,
      "start cell round(start_m / 50 + 1) (kind 3); above 1500 m a warning board in cell "
      "round((start_m - 1200) / 50 + 1) (kind 4)"},
@@ -169,13 +169,13 @@ constexpr ValueSpec kSlowDownValues[] = {
      "not 0: value2 of the start, end and warning cells; the kind-5 cells then repeat their "
      "step in value2"},
 };
-constexpr ValueSpec kAbbattimentoValues[] = {
+constexpr RowValue kAbbattimentoValues[] = {
     {"position_m", ValueType::kLong, "m", 0, kPositionMax,
      "cell round(position_m / 50), without the + 1 of signals and boards"},
     {"speed_kmh", ValueType::kLong, "km/h", 0, 32767,
      "above 0: kind 12 with the speed in value1; 0 or below: kind 13"},
 };
-constexpr ValueSpec kStationValues[] = {
+constexpr RowValue kStationValues[] = {
     {"position_m", ValueType::kLong, "m", 0, kPositionMax,
      "position_m of the station's slot (1, 2, ... in row order); a multiple of 50 (code 8)"},
     {"station_kind", ValueType::kByte, "", 0, 255,

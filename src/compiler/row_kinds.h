@@ -85,7 +85,7 @@ constexpr RowId last_row(Zone zone) {
 }
 
 /// One value of a row, in the order the reader takes it.
-struct ValueSpec {
+struct RowValue {
   /// Self-explaining English name, lower_snake_case with its unit as a
   /// suffix where it has one ("position_m", "speed_kmh").
   std::string_view name;
@@ -113,7 +113,7 @@ struct RowKind {
   /// The key item must contain every non-empty word (substring tests).
   std::string_view words[2];
   KeyCase key_case;
-  std::span<const ValueSpec> values;
+  std::span<const RowValue> values;
   /// One line: what the row is.
   std::string_view summary;
   /// Rules that go beyond single values (order, limits, codes).

@@ -244,7 +244,7 @@ std::pair<int64_t, int64_t> type_range(ValueType t) {
 
 /// A number item the builder cannot read: a decimal point, an exponent,
 /// anything else but digits, or a value outside its type.
-void lint_number(SourceOrigin::File file, int line, const Item& it, const ValueSpec& spec,
+void lint_number(SourceOrigin::File file, int line, const Item& it, const RowValue& expected,
                  std::vector<Diagnostic>& out) {
   const std::string_view t = it.text;
   if (t.empty()) return;  // an empty item is 0
@@ -255,13 +255,13 @@ void lint_number(SourceOrigin::File file, int line, const Item& it, const ValueS
   if (first_other == std::string_view::npos && digits_from < t.size()) {
     int64_t v = 0;
     const auto [ptr, ec] = std::from_chars(t.data() + digits_from, t.data() + t.size(), v);
-    const auto [lo, hi] = type_range(spec.type);
+    const auto [lo, hi] = type_range(expected.type);
     const bool fits =
         ec == std::errc() && (t[0] == '-' ? -v : v) >= lo && (t[0] == '-' ? -v : v) <= hi;
     if (!fits) {
       Diagnostic d = make(Severity::kError, "read-failure", file, line, col, end,
-                          fmt::format("{} \"{}\" is outside {} .. {} (code {})", spec.name, t, lo,
-                                      hi, kReadFailure));
+                          fmt::format("{} \"{}\" is outside {} .. {} (code {})", expected.name, t,
+                                      lo, hi, kReadFailure));
       d.code = kReadFailure;
       out.push_back(std::move(d));
     }
@@ -280,13 +280,13 @@ void lint_number(SourceOrigin::File file, int line, const Item& it, const ValueS
       hint = lo == hi ? fmt::format("; write {}", lo) : fmt::format("; write {} or {}", lo, hi);
     }
     d = make(Severity::kError, "not-whole-number", file, line, col, end,
-             fmt::format("{} \"{}\": whole numbers only (code {}){}", spec.name, cp1252_to_utf8(t),
-                         kReadFailure, hint));
+             fmt::format("{} \"{}\": whole numbers only (code {}){}", expected.name,
+                         cp1252_to_utf8(t), kReadFailure, hint));
   } else {
     d = make(Severity::kError, "read-failure", file, line, col, end,
              fmt::format("{} \"{}\" is not a number: digits only, with an optional sign "
                          "(code {})",
-                         spec.name, cp1252_to_utf8(t), kReadFailure));
+                         expected.name, cp1252_to_utf8(t), kReadFailure));
   }
   d.code = kReadFailure;
   out.push_back(std::move(d));
@@ -294,7 +294,7 @@ void lint_number(SourceOrigin::File file, int line, const Item& it, const ValueS
 
 std::string value_names(const RowKind& k) {
   std::string out;
-  for (const ValueSpec& v : k.values) {
+  for (const RowValue& v : k.values) {
     if (!out.empty()) out += ", ";
     out += v.name;
   }
@@ -386,10 +386,11 @@ void lint_row(SourceOrigin::File file, const Line& l, Zone zone, LintResult& res
     }
   }
   size_t taken = 0;
-  for (const ValueSpec& spec : kind->values) {
+  for (const RowValue& expected : kind->values) {
     if (scan.at_end()) break;
-    const Item it = spec.type == ValueType::kText ? scan.text_item() : scan.number_item();
-    if (spec.type != ValueType::kText) lint_number(file, l.number, it, spec, result.diagnostics);
+    const Item it = expected.type == ValueType::kText ? scan.text_item() : scan.number_item();
+    if (expected.type != ValueType::kText)
+      lint_number(file, l.number, it, expected, result.diagnostics);
     row.values.emplace_back(it.text);
     row.columns.push_back(static_cast<int>(it.begin) + 1);
     ++taken;

@@ -94,7 +94,7 @@ std::string_view type_name(ValueType t) {
   return "";
 }
 
-std::string range_text(const ValueSpec& v) {
+std::string range_text(const RowValue& v) {
   if (v.type == ValueType::kText) return fmt::format("{} .. {} characters", v.min, v.max);
   if (v.min == std::numeric_limits<int32_t>::min() && v.max == std::numeric_limits<int32_t>::max())
     return "any long";
@@ -197,7 +197,7 @@ void markdown_row_kind(const RowKind& k, std::string* md) {
       "| # | Value | Type | Unit | Range | What the builder does with it |\n"
       "|---|---|---|---|---|---|\n";
   for (size_t i = 0; i < k.values.size(); ++i) {
-    const ValueSpec& v = k.values[i];
+    const RowValue& v = k.values[i];
     *md += fmt::format("| {} | `{}` | {} | {} | {} | {} |\n", i + 1, v.name, type_name(v.type),
                        v.unit, range_text(v), v.effect);
   }
@@ -294,9 +294,9 @@ std::string row_kind_text(const RowKind& k) {
                "  ");
   s += "\nvalues, in order:\n";
   size_t name_width = 0;
-  for (const ValueSpec& v : k.values) name_width = std::max(name_width, v.name.size());
+  for (const RowValue& v : k.values) name_width = std::max(name_width, v.name.size());
   for (size_t i = 0; i < k.values.size(); ++i) {
-    const ValueSpec& v = k.values[i];
+    const RowValue& v = k.values[i];
     s += fmt::format("  {:>2}  {:<{}}  {:<7}  {:<9}  {}\n", i + 1, v.name, name_width,
                      type_name(v.type), v.unit.empty() ? "-" : v.unit, range_text(v));
     s += wrapped(v.effect, "      ");

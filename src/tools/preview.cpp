@@ -116,7 +116,7 @@ Json kinds_json() {
   Json out = Json::array();
   for (const RowKind& k : row_kinds()) {
     Json names = Json::array(), units = Json::array();
-    for (const ValueSpec& v : k.values) {
+    for (const RowValue& v : k.values) {
       names.push_back(std::string(v.name));
       units.push_back(std::string(v.unit));
     }
@@ -213,7 +213,7 @@ std::string preview_data_json(const std::string& line_text, const std::string& t
     for (const std::string& it : r.items) items.push_back(utf8(it));
     // Where the row acts: its first value, for the kinds whose first value is
     // a position along the route.
-    const std::span<const ValueSpec> values = row_kind(r.kind).values;
+    const std::span<const RowValue> values = row_kind(r.kind).values;
     const bool placed =
         !values.empty() && (values[0].name == "position_m" || values[0].name == "start_m");
     const int64_t at = placed && !r.items.empty() ? item_number(r.items, 0) : -1;

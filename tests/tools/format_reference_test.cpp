@@ -48,7 +48,7 @@ TEST(FormatReference, EveryExampleReadsAsItsOwnRowWithinTheRanges) {
     for (const RowKind& other : row_kinds(kind.zone)) {
       EXPECT_EQ(key_matches(other, key), &other == &kind) << other.key;
     }
-    for (const ValueSpec& v : kind.values) {
+    for (const RowValue& v : kind.values) {
       SCOPED_TRACE(v.name);
       try {
         if (v.type == ValueType::kText) {
