@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs the Debian packages a step needs when they are missing.
-# Usage: scripts/ensure-deps.sh GROUP...   (groups: build, format, windows, fuzz, tools, bench, browser)
+# Usage: scripts/ensure-deps.sh GROUP...   (groups: build, format, windows, fuzz, tools, bench, chromium, node)
 set -euo pipefail
 
 declare -A groups=(
@@ -9,7 +9,11 @@ declare -A groups=(
   [windows]="g++-mingw-w64-x86-64 wine64 wine fonts-wine xvfb imagemagick x11-utils xauth xdotool curl"
   [fuzz]="clang-14 libclang-rt-14-dev"
   [tools]="libcli11-dev nlohmann-json3-dev libfmt-dev libboost-dev librsvg2-bin"
-  [browser]="chromium nodejs npm"
+  [chromium]="chromium"
+  # Only where no Node.js is installed at all: a Node.js from another source
+  # (NodeSource's nodejs ships its own npm and conflicts with Debian's) must
+  # not be replaced.
+  [node]="nodejs npm"
   [bench]="libbenchmark-dev time"
 )
 

@@ -10,8 +10,9 @@ root=$PWD
 scripts/ensure-deps.sh build tools
 # Node may come from another source than Debian: ask for Debian's packages
 # only for what is missing, so that they never replace a working install.
-if ! command -v chromium >/dev/null || ! command -v node >/dev/null || ! command -v npm >/dev/null; then
-  scripts/ensure-deps.sh browser
+command -v chromium >/dev/null || scripts/ensure-deps.sh chromium
+if ! command -v node >/dev/null || ! command -v npm >/dev/null; then
+  scripts/ensure-deps.sh node
 fi
 
 tool=$root/build/native/scenario_tool
