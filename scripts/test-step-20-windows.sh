@@ -57,6 +57,12 @@ work=$(mktemp -d "${TMPDIR:-/tmp}/scenario-windows.XXXXXX")
 xvfb_pid=""
 serve_pids=()
 cleanup() {
+  # A command that stopped the step through set -e says which it was
+  # (fail has said why already).
+  local status=$1 command=$2
+  if [[ $status -ne 0 && $command != exit* ]]; then
+    echo "test-step-20-windows: stopped by \"$command\" (status $status)" >&2
+  fi
   # Only what this step started: its own Wine server and its own X server.
   local pid
   for pid in "${serve_pids[@]}"; do stop_server "$pid"; done
@@ -64,7 +70,7 @@ cleanup() {
   if [[ -n "$xvfb_pid" ]]; then kill "$xvfb_pid" 2>/dev/null || true; fi
   rm -rf "$work"
 }
-trap cleanup EXIT
+trap 'cleanup $? "$BASH_COMMAND"' EXIT
 
 # -displayfd lets the server pick a free display and tell us which.
 Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
@@ -354,13 +360,32 @@ mkdir -p artifacts
 
 # Waits until a top-level window whose title is exactly $1 is on the display:
 # up to 90 s, since Wine on a busy machine may take long to show a first box.
+# grep reads the whole listing (no -q): under pipefail, a grep that stops at
+# its first match lets xwininfo die of SIGPIPE on a long listing, and the
+# window would count as absent.
 wait_for_window() {
   local title=$1 _
   for _ in $(seq 900); do
-    if xwininfo -root -tree 2>/dev/null | grep -Fq "\"$title\": ("; then return 0; fi
+    if xwininfo -root -tree 2>/dev/null | grep -F "\"$title\": (" >/dev/null; then return 0; fi
     sleep 0.1
   done
   return 1
+}
+
+# Presses OK (the default button: Return) on the message boxes titled $1
+# until process $2 has ended. Wine may show more than one window of that
+# name (the box and an owner that comes and goes), so Return goes to every
+# visible one, again and again; a window gone meanwhile is no failure.
+dismiss_boxes() {
+  local title=$1 pid=$2 _ box
+  for _ in $(seq 40); do
+    kill -0 "$pid" 2>/dev/null || break
+    for box in $(xdotool search --onlyvisible --name "^$title\$" 2>/dev/null); do
+      xdotool windowactivate --sync "$box" >/dev/null 2>&1 || xdotool windowfocus --sync "$box" >/dev/null 2>&1 || true
+      xdotool key --window "$box" Return >/dev/null 2>&1 || true
+    done
+    sleep 0.5
+  done
 }
 
 echo "-- screenshot of the waiting window"
@@ -384,18 +409,7 @@ zero_pid=$!
 wait_for_window scenario_builder || fail "the message box did not appear"
 sleep 1
 import -window root artifacts/windows-errore-1250.png
-# OK is the default button: Return closes the box and ends the program.
-# Wine may show more than one window of that name (the box and an owner
-# that comes and goes), so Return goes to every visible one, again until
-# the program has ended; a window gone meanwhile is no failure.
-for _ in $(seq 40); do
-  kill -0 "$zero_pid" 2>/dev/null || break
-  for box in $(xdotool search --onlyvisible --name '^scenario_builder$' 2>/dev/null); do
-    xdotool windowactivate --sync "$box" >/dev/null 2>&1 || xdotool windowfocus --sync "$box" >/dev/null 2>&1 || true
-    xdotool key --window "$box" Return >/dev/null 2>&1 || true
-  done
-  sleep 0.5
-done
+dismiss_boxes scenario_builder "$zero_pid"
 status=0
 wait "$zero_pid" || status=$?
 [[ $status -eq 2 ]] || fail "ZEROTEST under Wine ended with status $status, expected 2"
@@ -505,15 +519,7 @@ pack_step() {
   wait_for_window damaged || fail "the damaged-payload message box did not appear"
   sleep 1
   import -window root artifacts/windows-scenario-damaged.png
-  local _ box
-  for _ in $(seq 40); do
-    kill -0 "$damaged_pid" 2>/dev/null || break
-    for box in $(xdotool search --onlyvisible --name '^damaged$' 2>/dev/null); do
-      xdotool windowactivate --sync "$box" >/dev/null 2>&1 || xdotool windowfocus --sync "$box" >/dev/null 2>&1 || true
-      xdotool key --window "$box" Return >/dev/null 2>&1 || true
-    done
-    sleep 0.5
-  done
+  dismiss_boxes damaged "$damaged_pid"
   status=0
   wait "$damaged_pid" || status=$?
   [[ $status -eq 3 ]] || fail "damaged payload under Wine ended with status $status, expected 3"
@@ -536,7 +542,7 @@ for name in scenario_builder.exe scenario_tool.exe README.md; do
   [[ -f "$top/$name" ]] || fail "$zip_name holds no $name"
 done
 for exe in scenario_builder.exe scenario_tool.exe; do
-  if x86_64-w64-mingw32-objdump -h "$top/$exe" | grep -q '\.debug_'; then
+  if x86_64-w64-mingw32-objdump -h "$top/$exe" | grep '\.debug_' >/dev/null; then
     fail "$exe in $zip_name is not stripped"
   fi
 done
