@@ -14,16 +14,12 @@
 namespace scenario {
 namespace {
 
-bool has(std::string_view s, std::string_view word) {
-  return s.find(word) != std::string_view::npos;
-}
-
 // The end of a section is a bracketed header; a hyphenated item that holds
 // brackets is a separator, not a header.
 bool is_section_header(std::string_view key) {
   const size_t first = key.find_first_not_of(" \t");
   const bool starts_with_hyphen = first != std::string_view::npos && key[first] == '-';
-  return has(key, "[") && has(key, "]") && !starts_with_hyphen;
+  return contains(key, "[") && contains(key, "]") && !starts_with_hyphen;
 }
 
 /// Slot of the three kilometric progressives, in the order of their rows.
@@ -194,7 +190,7 @@ bool LineDescriptionReader::read_general_section() {
     // A key that is the file's last item has no values to read.
     if (in_.at_end()) return true;
     // No end test between these: a text that ends among them fails the read.
-    for (int i = 0; i < hyphen_skips(Zone::kLineGeneral) && has(key_, "-"); ++i) {
+    for (int i = 0; i < hyphen_skips(Zone::kLineGeneral) && contains(key_, "-"); ++i) {
       key_ = in_.read_text();
       st_.current_item = key_;
     }
@@ -217,7 +213,7 @@ bool LineDescriptionReader::read_features() {
     if (in_.at_end()) return true;
     key_ = in_.read_text();
     if (in_.at_end()) return true;
-    for (int i = 0; i < hyphen_skips(Zone::kLineFeature) && has(key_, "-"); ++i) {
+    for (int i = 0; i < hyphen_skips(Zone::kLineFeature) && contains(key_, "-"); ++i) {
       key_ = in_.read_text();
       if (in_.at_end()) return true;
     }
@@ -292,9 +288,9 @@ RowOutcome LineDescriptionReader::signal_repetition() {
     return end_with(
         off_step(kRepetitionSecondNotOnGrid, slots.repetition_end_m(), here(), "second"));
   }
-  if (has(key_, "4")) {
+  if (contains(key_, "4")) {
     slots.repetition_codes() = kFourCodes;
-  } else if (has(key_, "9")) {
+  } else if (contains(key_, "9")) {
     slots.repetition_codes() = kNineCodes;
   } else {
     return end_with(Problem{kRepetitionWithoutCodeCount,
@@ -369,7 +365,7 @@ RowOutcome LineDescriptionReader::curve() {
   if (!on_grid(s)) return beyond_grid(s, at, "the curve");
   int curve_class = 0;
   for (char digit = '1'; digit <= '6' && curve_class == 0; ++digit) {
-    if (has(key_, std::string(1, digit))) curve_class = digit - '0';
+    if (contains(key_, std::string(1, digit))) curve_class = digit - '0';
   }
   if (curve_class == 0) {
     return end_with(Problem{kBadCurve,

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "model/error_code.h"
+#include "model/track_cell.h"
 
 namespace scenario {
 
@@ -114,43 +115,17 @@ void DescriptionReader::took(int64_t cell) {
   }
 }
 
-namespace {
-
-const char* object_name(uint8_t kind) {
-  switch (kind) {
-    case kSignal:
-      return "signal";
-    case kSlowDownEnd:
-      return "slow-down end";
-    case kSlowDownStart:
-      return "slow-down start";
-    case kSlowDownWarning:
-      return "slow-down warning board";
-    case kBeforeWarning:
-      return "cell before a warning board";
-    case kSpeedBoard:
-      return "speed indicator boards";
-    case kStationStop:
-      return "station stop";
-    case kPointWithSpeed:
-    case kPointWithoutSpeed:
-      return "abbattimento point";
-    case kTextBoard:
-      return "text board";
-    default:
-      return "object";
-  }
-}
-
-}  // namespace
-
 std::vector<DiagnosticNote> DescriptionReader::holder_note(int64_t cell) const {
   if (check_ == nullptr || !st_.grid.contains(cell)) return {};
   const auto h = st_.cell_holders.find(cell);
   if (h == st_.cell_holders.end()) return {};
-  return {DiagnosticNote{h->second.at, cell_text(cell) + " holds the " +
-                                           object_name(st_.grid.at(cell).kind) + " of this \"" +
-                                           std::string(h->second.key) + "\" row"}};
+  // Both abbattimento kinds read as one object to an author.
+  const uint8_t kind = st_.grid.at(cell).kind;
+  const std::string_view name = kind == kPointWithoutSpeed     ? cell_kind_name(kPointWithSpeed)
+                                : cell_kind_name(kind).empty() ? "object"
+                                                               : cell_kind_name(kind);
+  return {DiagnosticNote{h->second.at, cell_text(cell) + " holds the " + std::string(name) +
+                                           " of this \"" + std::string(h->second.key) + "\" row"}};
 }
 
 void DescriptionReader::begin_row(const RowKind& kind) {

@@ -564,11 +564,11 @@ constexpr bool table_is_in_order() {
 }
 static_assert(table_is_in_order(), "row kinds must be listed by RowId, zone by zone");
 
-bool contains_exactly(std::string_view haystack, std::string_view word) {
+}  // namespace
+
+bool contains(std::string_view haystack, std::string_view word) {
   return haystack.find(word) != std::string_view::npos;
 }
-
-}  // namespace
 
 char lower_ascii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 
@@ -597,7 +597,7 @@ const RowKind& row_kind(RowId id) { return kRowKinds[static_cast<size_t>(id)]; }
 bool key_matches(const RowKind& kind, std::string_view key_item) {
   for (std::string_view word : kind.words) {
     if (word.empty()) continue;
-    const bool found = kind.key_case == KeyCase::kExact ? contains_exactly(key_item, word)
+    const bool found = kind.key_case == KeyCase::kExact ? contains(key_item, word)
                                                         : contains_ignoring_case(key_item, word);
     if (!found) return false;
   }

@@ -163,6 +163,8 @@ int hyphen_skips(Zone zone);
 /// A-Z lowered, every other byte unchanged: the key tests' case rule,
 /// independent of any locale.
 char lower_ascii(char c);
+/// The key tests: `word` anywhere in `haystack`, case counting or not.
+bool contains(std::string_view haystack, std::string_view word);
 bool contains_ignoring_case(std::string_view haystack, std::string_view word);
 
 }  // namespace scenario

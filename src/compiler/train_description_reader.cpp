@@ -55,10 +55,6 @@ int32_t checked32(int64_t v) {
   return static_cast<int32_t>(v);
 }
 
-bool has(std::string_view haystack, std::string_view needle) {
-  return haystack.find(needle) != std::string_view::npos;
-}
-
 class TrainReader : public DescriptionReader {
  public:
   TrainReader(BuildState& st, FileSystem& fs, const std::string& path, int32_t board_limit,
@@ -206,7 +202,7 @@ RowOutcome TrainReader::read_rows() {
     st_.current_item = key;
     if (in_.at_end()) return RowOutcome::kStopReading;
     // Separator items are skipped, two at most; a third is taken as a key.
-    for (int skipped = 0; skipped < hyphen_skips(Zone::kTrain) && has(key, "-"); ++skipped) {
+    for (int skipped = 0; skipped < hyphen_skips(Zone::kTrain) && contains(key, "-"); ++skipped) {
       key = in_.read_text();
       st_.current_item = key;
       if (in_.at_end()) return RowOutcome::kStopReading;

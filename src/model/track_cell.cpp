@@ -7,6 +7,37 @@
 
 namespace scenario {
 
+std::string_view cell_kind_name(uint8_t kind) {
+  switch (kind) {
+    case kEmpty:
+      return "empty";
+    case kSignal:
+      return "signal";
+    case kSlowDownEnd:
+      return "slow-down end";
+    case kSlowDownStart:
+      return "slow-down start";
+    case kSlowDownWarning:
+      return "slow-down warning board";
+    case kBeforeWarning:
+      return "before warning board";
+    case kSpeedBoard:
+      return "speed indicator board";
+    case kStationStop:
+      return "station stop";
+    case kMontagnaMarker:
+      return "montagna marker";
+    case kPointWithSpeed:
+      return "abbattimento point";
+    case kPointWithoutSpeed:
+      return "abbattimento point without speed";
+    case kTextBoard:
+      return "text board";
+    default:
+      return "";
+  }
+}
+
 void CellGrid::create(int32_t route_length_m) {
   if (route_length_m < 0 || route_length_m > kMaxRouteLengthM) {
     throw std::invalid_argument("route length " + std::to_string(route_length_m));

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string_view>
 #include <vector>
 
 #include "model/cell_geometry.h"
@@ -23,6 +24,10 @@ enum CellKind : uint8_t {
   kPointWithoutSpeed = 13,
   kTextBoard = 14,
 };
+
+/// What a cell of `kind` holds, in words ("signal", "speed indicator
+/// board"); "" for a code no writer sets.
+std::string_view cell_kind_name(uint8_t kind);
 
 /// One kCellLengthM stretch of route. Field order and widths are those of the cell
 /// grid file: 15 bytes per cell.

@@ -257,34 +257,8 @@ int gradient(const TrackCell& c) { return c.gradient_code - 100; }
 int adhesion(const TrackCell& c) { return c.adhesion_code; }
 
 std::string kind_name(uint8_t kind) {
-  switch (kind) {
-    case kEmpty:
-      return "empty";
-    case kSignal:
-      return "signal";
-    case kSlowDownEnd:
-      return "slow-down end";
-    case kSlowDownStart:
-      return "slow-down start";
-    case kSlowDownWarning:
-      return "slow-down warning board";
-    case kBeforeWarning:
-      return "before warning board";
-    case kSpeedBoard:
-      return "speed indicator board";
-    case kStationStop:
-      return "station stop";
-    case kMontagnaMarker:
-      return "montagna marker";
-    case kPointWithSpeed:
-      return "abbattimento point";
-    case kPointWithoutSpeed:
-      return "abbattimento point without speed";
-    case kTextBoard:
-      return "text board";
-    default:
-      return "unknown kind " + std::to_string(kind);
-  }
+  const std::string_view name = cell_kind_name(kind);
+  return name.empty() ? "unknown kind " + std::to_string(kind) : std::string(name);
 }
 
 bool cell_in_use(const TrackCell& c) {
