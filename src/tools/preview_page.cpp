@@ -409,7 +409,9 @@ function drawProfiles(placer) {
     const c = [];
     for (let lane = 0; lane < 3; lane++) {
       const y = top0 + st.top + 22 + lane * (LABEL_H + 2);
-      c.push([Math.max(LEFT, x - 1), y], [x - tw + 1, y]);
+      // Right of the tick, or left of it ending on it (a station at the
+      // route's end stands on the plot's right edge).
+      c.push([Math.max(LEFT, x - 1), y], [Math.min(x + 1, w - RIGHT) - tw, y]);
     }
     if (!placer.place(t, 'station', c, LEFT, w - RIGHT, 'station ' + s.name)) hidden++;
   }
