@@ -115,6 +115,10 @@ constexpr CheckRule kRules[] = {
      "the time between two stations is shorter than the fastest run the speed limits allow (every "
      "50 m cell at the lower of line speed and slow-down speed, no acceleration, no dwell)",
      "8000 m at 80 km/h scheduled in 5 minutes"},
+    {"curve-key", Severity::kWarning,
+     "a curve key other than \"curvas\" or \"curvad\" and one class digit: the builder reads "
+     "any key with an \"s\" as left-hand, any other as right-hand",
+     "curvaz2, 9000, 400"},
 };
 
 }  // namespace

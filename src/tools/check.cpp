@@ -64,6 +64,22 @@ bool same_row(const Diagnostic& a, const Diagnostic& b) {
   return a.at.file == b.at.file && a.at.line == b.at.line;
 }
 
+}  // namespace
+
+Diagnostic explained_report(const CompileReport& r, int32_t code,
+                            const std::vector<Diagnostic>& checked) {
+  Diagnostic d = diagnostic_from_report(r, code);
+  for (const Diagnostic& c : checked) {
+    if (c.severity == Severity::kError && c.code == code && same_row(c, d) &&
+        (!d.position_m || !c.position_m || *c.position_m == *d.position_m)) {
+      return c;
+    }
+  }
+  return d;
+}
+
+namespace {
+
 int file_rank(File f) {
   return f == File::kLineDescription ? 0 : f == File::kTrainDescription ? 1 : 2;
 }

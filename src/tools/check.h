@@ -45,6 +45,12 @@ struct CompileReport;
 /// as one diagnostic at the place the compile names.
 Diagnostic diagnostic_from_report(const CompileReport& r, int32_t code);
 
+/// The same, told as `check` tells it where one of `checked` (check's
+/// diagnostics of the same texts) names that code at that row: what is
+/// wrong with the item and how to mend it, rather than the code's meaning.
+Diagnostic explained_report(const CompileReport& r, int32_t code,
+                            const std::vector<Diagnostic>& checked);
+
 /// One diagnostic in the text form, with its source line and notes.
 void print_diagnostic(const Diagnostic& d, const CheckedTexts& texts, std::ostream& out);
 

@@ -329,7 +329,35 @@ bool has_letter(std::string_view s) {
   });
 }
 
-void lint_row(SourceOrigin::File file, const Line& l, Zone zone, LintResult& result) {
+/// A curve key other than "curva", a side letter and a class digit: the
+/// reader takes any key with an "s" as left-hand and any other as
+/// right-hand, and the smallest digit 1 to 6 as the class, so a slip of
+/// the side letter still bends the line, the wrong way or not as meant.
+void lint_curve_key(SourceOrigin::File file, int line, const Item& key,
+                    std::vector<Diagnostic>& out) {
+  const std::string k = lowered(key.text);
+  int curve_class = 0;
+  for (char digit = '1'; digit <= '6' && curve_class == 0; ++digit) {
+    if (k.find(digit) != std::string::npos) curve_class = digit - '0';
+  }
+  if (curve_class == 0) return;  // the reader refuses it (code 103)
+  const bool left_hand = k.find('s') != std::string::npos;
+  const std::string written = fmt::format("curva{}{}", left_hand ? 's' : 'd', curve_class);
+  if (k == written) return;
+  const int col = static_cast<int>(key.begin) + 1;
+  out.push_back(make(
+      Severity::kWarning, "curve-key", file, line, col, static_cast<int>(key.end) + 1,
+      fmt::format("the curve key \"{}\" is read as a class {} {} curve (a key with an \"s\" is "
+                  "left-hand, any other right-hand; the class is its smallest digit 1 to 6); "
+                  "write \"curvas{}\" or \"curvad{}\"",
+                  cp1252_to_utf8(key.text), curve_class, left_hand ? "left-hand" : "right-hand",
+                  curve_class, curve_class)));
+}
+
+/// `next` is the first item of the next line that holds one, where a row
+/// short of values takes them from.
+void lint_row(SourceOrigin::File file, const Line& l, const std::optional<Line>& next, Zone zone,
+              LintResult& result) {
   RowScanner scan(l.text);
   const Item key = scan.text_item();
   const int key_col = static_cast<int>(key.begin) + 1;
@@ -369,6 +397,8 @@ void lint_row(SourceOrigin::File file, const Line& l, Zone zone, LintResult& res
     return;
   }
 
+  if (kind->id == RowId::kCurve) lint_curve_key(file, l.number, key, result.diagnostics);
+
   LintedRow row{kind->id, l.number, {}, {}};
   if (scan.at_end()) {
     // A whole row in one item: blanks or tabs where the commas belong.
@@ -397,12 +427,23 @@ void lint_row(SourceOrigin::File file, const Line& l, Zone zone, LintResult& res
   }
   const int line_end = static_cast<int>(l.text.size()) + 1;
   if (taken < kind->values.size()) {
-    result.diagnostics.push_back(make(
-        Severity::kWarning, "value-count", file, l.number, key_col, line_end,
-        fmt::format("\"{}\" takes {} values ({}); this row has {}: the builder takes the missing "
-                    "{} from the next row",
-                    kind->key, kind->values.size(), value_names(*kind), taken,
-                    kind->values.size() - taken == 1 ? "one" : "ones")));
+    std::string msg = fmt::format(
+        "\"{}\" takes {} values ({}); this row has {}: the builder takes the missing "
+        "{} from the next row",
+        kind->key, kind->values.size(), value_names(*kind), taken,
+        kind->values.size() - taken == 1 ? "one" : "ones");
+    // A missing number fails the read on the next row's key (an error of
+    // its own); a missing text takes that key silently, and the row it
+    // began is lost.
+    const RowValue& missing = kind->values[taken];
+    if (missing.type == ValueType::kText && next) {
+      RowScanner next_scan(next->text);
+      const Item next_key = next_scan.text_item();
+      msg += fmt::format(": its {} becomes \"{}\" from line {}, and the row there is lost",
+                         missing.name, cp1252_to_utf8(next_key.text), next->number);
+    }
+    result.diagnostics.push_back(
+        make(Severity::kWarning, "value-count", file, l.number, key_col, line_end, msg));
   } else if (!scan.at_end()) {
     size_t extra = 0;
     const int extra_col = static_cast<int>(scan.pos()) + 1;
@@ -432,7 +473,8 @@ LintResult lint_text(SourceOrigin::File file, std::string_view text) {
   const bool line_text = file == SourceOrigin::File::kLineDescription;
   Place place = Place::kPreamble;
   const Line* last_row = nullptr;
-  for (const Line& l : lines) {
+  for (size_t li = 0; li < lines.size(); ++li) {
+    const Line& l = lines[li];
     std::string_view row = l.text;
     if (l.number == 1 && row.starts_with("\xEF\xBB\xBF")) row.remove_prefix(3);
     RowScanner scan(row);
@@ -463,7 +505,11 @@ LintResult lint_text(SourceOrigin::File file, std::string_view text) {
       if (place == Place::kLineGeneral) place = Place::kLineFeature;
       continue;
     }
-    lint_row(file, l, *zone_of(place), result);
+    std::optional<Line> next;
+    for (size_t n = li + 1; n < lines.size() && !next; ++n) {
+      if (!RowScanner(lines[n].text).at_end()) next = lines[n];
+    }
+    lint_row(file, l, next, *zone_of(place), result);
   }
 
   if (place == Place::kPreamble) {
@@ -617,6 +663,8 @@ std::vector<Diagnostic> lint_semantics(const LintResult& line, const LintResult&
     if (h && m && sec && (*h != 0 || *m != 0 || *sec != 0)) s.time_s = (*h * 60 + *m) * 60 + *sec;
     const int n = value_index(r.kind, "name");
     if (n >= 0 && static_cast<size_t>(n) < r.values.size()) s.name = cp1252_to_utf8(r.values[n]);
+    // A row without its name still needs words in a message.
+    s.name = s.name.empty() ? std::string("the unnamed station") : fmt::format("\"{}\"", s.name);
     stations.push_back(std::move(s));
   }
   const int pos_index = value_index(RowId::kStation, "position_m");
@@ -630,13 +678,13 @@ std::vector<Diagnostic> lint_semantics(const LintResult& line, const LintResult&
       const int pos_col = br.columns[pos_index];
       Diagnostic d = make(Severity::kWarning, "station-order", File::kTrainDescription, br.line,
                           pos_col, pos_col + static_cast<int>(br.values[pos_index].size()),
-                          fmt::format("station \"{}\" at {} m comes after \"{}\" at {} m in the "
+                          fmt::format("{} at {} m comes after {} at {} m in the "
                                       "text but not along the route; list the stations in "
                                       "route order",
                                       b.name, b.position_m, a.name, a.position_m));
       d.position_m = static_cast<int32_t>(b.position_m);
       d.notes.push_back(note_at(File::kTrainDescription, *a.row,
-                                fmt::format("the previous station \"{}\" is here", a.name)));
+                                fmt::format("the previous station, {}, is here", a.name)));
       out.push_back(std::move(d));
       timed = nullptr;  // times along a route out of order say nothing
       continue;
@@ -654,28 +702,28 @@ std::vector<Diagnostic> lint_semantics(const LintResult& line, const LintResult&
       Diagnostic d =
           make(Severity::kWarning, "station-time-order", File::kTrainDescription, br.line, time_col,
                time_end,
-               fmt::format("station \"{}\" is scheduled at {}, before \"{}\" at {}: "
+               fmt::format("{} is scheduled at {}, before {} at {}: "
                            "station times must not go backwards",
                            b.name, clock_text(*b.time_s), a->name, clock_text(*a->time_s)));
       d.notes.push_back(
           note_at(File::kTrainDescription, *a->row,
-                  fmt::format("the previous station with a time, \"{}\", is here", a->name)));
+                  fmt::format("the previous station with a time, {}, is here", a->name)));
       out.push_back(std::move(d));
       continue;
     }
     const int64_t least = fastest_run_s(train.rows, a->position_m, b.position_m);
     const int64_t scheduled = *b.time_s - *a->time_s;
     if (scheduled < least) {
-      Diagnostic d = make(
-          Severity::kWarning, "schedule-too-fast", File::kTrainDescription, br.line, time_col,
-          time_end,
-          fmt::format("the schedule gives {} s from \"{}\" to \"{}\" ({} m), but the speed limits "
-                      "allow no run faster than {} s: {} s short",
-                      scheduled, a->name, b.name, b.position_m - a->position_m, least,
-                      least - scheduled));
+      Diagnostic d =
+          make(Severity::kWarning, "schedule-too-fast", File::kTrainDescription, br.line, time_col,
+               time_end,
+               fmt::format("the schedule gives {} s from {} to {} ({} m), but the speed limits "
+                           "allow no run faster than {} s: {} s short",
+                           scheduled, a->name, b.name, b.position_m - a->position_m, least,
+                           least - scheduled));
       d.notes.push_back(
           note_at(File::kTrainDescription, *a->row,
-                  fmt::format("the previous station with a time, \"{}\", is here", a->name)));
+                  fmt::format("the previous station with a time, {}, is here", a->name)));
       out.push_back(std::move(d));
     }
   }

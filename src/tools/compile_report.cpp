@@ -203,8 +203,16 @@ int run_compile(const CompileRequest& given, bool json, std::ostream& out, std::
       out << "removed " << path << " (from an earlier run; this run does not write it)\n";
     }
     const CheckedTexts texts{req.line_text_path, line_text, req.train_text_path, train_text};
+    // check says more about the same code at the same row; only a compile
+    // that recorded something pays for it.
+    std::vector<Diagnostic> checked;
+    if (report.error_code != 0 || report.fatal != 0) {
+      checked =
+          check_texts(line_text, train_text,
+                      {req.line_text_path, req.train_text_path, req.scenario_name, req.train_code});
+    }
     for (const int32_t code : {report.error_code, report.fatal}) {
-      if (code != 0) print_diagnostic(diagnostic_from_report(report, code), texts, out);
+      if (code != 0) print_diagnostic(explained_report(report, code, checked), texts, out);
     }
     if (report.error_code == 0 && report.fatal == 0 && !report.files.empty()) {
       out << "no code recorded\n";

@@ -6,6 +6,7 @@
 #include <memory>
 #include <optional>
 #include <sstream>
+#include <string>
 
 #include "model/error_code.h"
 #include "platform/file_system.h"
@@ -198,8 +199,10 @@ int run_pack(const PackRequest& req, std::ostream& out, std::ostream& err) {
     err << "scenario_tool: packing anyway (--force)\n";
   }
   if (warnings > 0) {
-    err << "scenario_tool: check finds " << warnings << (warnings == 1 ? " warning" : " warnings")
-        << ", which do not block packing; `scenario_tool check " << check.line_text_path << " "
+    err << "scenario_tool: check finds "
+        << (warnings == 1 ? std::string("1 warning, which does")
+                          : std::to_string(warnings) + " warnings, which do")
+        << " not block packing; `scenario_tool check " << check.line_text_path << " "
         << check.train_text_path << "` lists them\n";
   }
 

@@ -131,6 +131,13 @@ TEST(Check, EachRuleFiresAtItsRow) {
        File::kTrainDescription, 14, "takes 11 values"},
       {"value-count", L, with(T, "sabbia,    300", "sabbia,    300, 5"), File::kTrainDescription, 4,
        "reads the extra item as the next key"},
+      // A station without its name swallows the next row's key silently.
+      {"value-count", L, with(T, "18,20, 0, VALDORNO", "18,20, 0,"), File::kTrainDescription, 11,
+       "its name becomes \"stazione\" from line 12, and the row there is lost"},
+      {"curve-key", with(L, "curvas4", "curvaz4"), T, File::kLineDescription, 7,
+       "read as a class 4 right-hand curve"},
+      {"curve-key", with(L, "curvas4", "curvad4s"), T, File::kLineDescription, 7,
+       "read as a class 4 left-hand curve"},
       {"blank-separated", L, with(T, "velocita,   0,    80", "velocita\t0\t80"),
        File::kTrainDescription, 9, "separate the items with commas"},
       {"utf-8-text", L, with(T, "VALDORNO", "VALD\xC3\x92RNO"), File::kTrainDescription, 11,

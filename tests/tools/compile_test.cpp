@@ -140,10 +140,30 @@ TEST(Compile, TextReportReadsLikeACompilerDiagnostic) {
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.out, "wrote " + f.out + sep() + "X_linea.dat\n" + "wrote " + f.out + sep() +
                        "X_T.sim\n" + "wrote " + f.out + sep() + "X_T.dat\n" + f.train_path +
-                       ":14:12: error: code 15: object outside the route's cells (beyond its end "
-                       "or before its start), at 30000 m [outside-grid]\n"
+                       ":14:1: error: code 15: the signal at 30000 m lies beyond the grid: it "
+                       "needs 100 m of grid after it, so the last position is 26900 m (the route "
+                       "length plus 7000 m); move it or lengthen the route [outside-grid]\n"
                        "segnale,   30000,   1, 4, 1,  0, 0,    1,  3,1,0, 0\n"
-                       "           ^~~~~\n");
+                       "^~~~~~~\n" +
+                       f.train_path +
+                       ":14:12: note: the builder stops reading the train description at this "
+                       "row\n");
+}
+
+// Where check knows more about the recorded code than its meaning, compile
+// says it the same way.
+TEST(Compile, TellsTheRecordedCodeAsCheckDoes) {
+  Fixture f(kLine, with(kTrain, "velocita,   0,    80", "velocita,   0,    12.5"));
+  const auto r = run(f.args());
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(
+      r.out.find(f.train_path +
+                 ":9:19: error: speed_kmh \"12.5\": whole numbers only (code 25); write 12 or "
+                 "13 [not-whole-number]\n"
+                 "velocita,   0,    12.5\n"
+                 "                  ^~~~\n"),
+      std::string::npos)
+      << r.out;
 }
 
 TEST(Compile, LeavesNoOlderFileBehind) {

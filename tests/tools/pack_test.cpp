@@ -270,7 +270,7 @@ TEST_F(PackTest, RefusesWhatTheBuilderWouldRefuseOrRecord) {
     write_file(texts + "/train.txt", train.replace(at, 4, "7,50"));
     const ToolRun p = pack(dir / "out");
     EXPECT_EQ(p.status, 0) << p.err;
-    EXPECT_NE(p.err.find("check finds 1 warning, which do not block packing"), std::string::npos)
+    EXPECT_NE(p.err.find("check finds 1 warning, which does not block packing"), std::string::npos)
         << p.err;
     EXPECT_TRUE(fs::exists(dir / "out"));
     fs::remove(dir / "out");
