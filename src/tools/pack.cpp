@@ -101,7 +101,14 @@ bool write_executable(const std::string& path, std::string_view a, std::string_v
   {
     std::ofstream f(temporary, std::ios::binary | std::ios::trunc);
     if (!f) {
-      problem = "cannot create '" + temporary_name + "'";
+      std::error_code ignored;
+      const fs::path folder = target.parent_path();
+      problem = "cannot create '" + path + "'";
+      if (!folder.empty() && !fs::is_directory(folder, ignored)) {
+        problem += ": its folder does not exist";
+      } else {
+        problem += " (writing '" + temporary_name + "' beside it failed)";
+      }
       return false;
     }
     f.write(a.data(), static_cast<std::streamsize>(a.size()));

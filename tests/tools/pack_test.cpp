@@ -243,6 +243,14 @@ TEST_F(PackTest, RefusesWhatTheBuilderWouldRefuseOrRecord) {
        "scenario_tool: cannot read '" + (dir / "line.txt") +
            "' (a scenario folder holds line.txt, train.txt, notes.txt, slowdown_order.txt, "
            "timetable_sheet.txt)\n"},
+      {"an output in a folder that does not exist",
+       "",
+       "",
+       {"pack", texts, "--scenario", "A", "--train", "B", "-o", dir / "out/nested/out.exe",
+        "--template", builder_},
+       73,
+       "scenario_tool: cannot create '" + (dir / "out/nested/out.exe") +
+           "': its folder does not exist\n"},
       {"a template that is no program",
        "",
        "",
