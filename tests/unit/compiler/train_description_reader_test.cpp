@@ -344,6 +344,30 @@ TEST_F(TrainReaderTest, RecordedCodesPositionsAndFileHandling) {
        18,
        5000,
        0},
+      // The occupancy tests come before the refusal of cells outside the
+      // grid: a signal at 256 m reaches cell -2, a slow-down at 6000 m for
+      // 2000 m ends in cell 161 of 140.
+      {"signal below 325 m on a taken cell",
+       {"abbattimento, 300, 0", "segnale, 256" + signal},
+       16,
+       256,
+       0},
+      {"signal below 325 m on a free cell", {"segnale, 300" + signal}, 15, 300, 0},
+      {"slow-down past the grid, warning cell 97 taken",
+       {"abbattimento, 4850, 0", "rallentamento, 6000, 60, 2000, 0, 0, 0"},
+       17,
+       6000,
+       0},
+      {"slow-down past the grid, start cell 121 taken",
+       {"abbattimento, 6050, 0", "rallentamento, 6000, 60, 2000, 0, 0, 0"},
+       18,
+       6000,
+       0},
+      {"slow-down past the grid, its cells free",
+       {"rallentamento, 6000, 60, 2000, 0, 0, 0"},
+       15,
+       6000,
+       0},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.what);
@@ -356,6 +380,14 @@ TEST_F(TrainReaderTest, RecordedCodesPositionsAndFileHandling) {
     EXPECT_EQ(st.error_position_m, row.position);
     EXPECT_FALSE(fs.has(kPath));
     EXPECT_EQ(st.grid.at(0).speed_code, row.speed0);
+    // A refused object writes nothing: only the points placed before it
+    // remain.
+    if (row.code == 15 || row.code == 16 || row.code == 17 || row.code == 18) {
+      for (const TrackCell& c : st.grid.cells()) {
+        EXPECT_TRUE(c.kind == kEmpty || c.kind == kPointWithoutSpeed) << int(c.kind);
+        EXPECT_EQ(c.approach_code, 0);
+      }
+    }
     if (row.code != 0) {
       EXPECT_EQ(st.error_origin.file, SourceOrigin::File::kTrainDescription);
     }
