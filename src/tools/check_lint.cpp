@@ -457,6 +457,11 @@ void lint_row(SourceOrigin::File file, const Line& l, const std::optional<Line>&
                     "{} as the next key",
                     kind->key, kind->values.size(), value_names(*kind), taken + extra,
                     extra == 1 ? "item" : "items"));
+    // The usual cause: a comma inside a name, which ends the name there.
+    if (kind->values.back().type == ValueType::kText) {
+      d.message +=
+          fmt::format("; a {} with a comma in it goes in double quotes", kind->values.back().name);
+    }
     result.diagnostics.push_back(std::move(d));
   }
   result.rows.push_back(std::move(row));

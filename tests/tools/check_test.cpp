@@ -131,6 +131,8 @@ TEST(Check, EachRuleFiresAtItsRow) {
        File::kTrainDescription, 14, "takes 11 values"},
       {"value-count", L, with(T, "sabbia,    300", "sabbia,    300, 5"), File::kTrainDescription, 4,
        "reads the extra item as the next key"},
+      {"value-count", L, with(T, "VALDORNO", "VAL, DORNO"), File::kTrainDescription, 11,
+       "a name with a comma in it goes in double quotes"},
       // A station without its name swallows the next row's key silently.
       {"value-count", L, with(T, "18,20, 0, VALDORNO", "18,20, 0,"), File::kTrainDescription, 11,
        "its name becomes \"stazione\" from line 12, and the row there is lost"},
