@@ -1,8 +1,9 @@
 #include "tools/route_drawing.h"
 
+#include <fmt/format.h>
+
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <filesystem>
 #include <limits>
 
@@ -24,20 +25,11 @@ constexpr double kLabelHeight = 12;
 constexpr const char* kPlanRamp[] = {"#1f4e99", "#2874a6", "#138d75", "#28b463",
                                      "#b7950b", "#ca6f1e", "#c0392b", "#922b21"};
 
-std::string num(double v) {
-  char buffer[32];
-  std::snprintf(buffer, sizeof buffer, "%.1f", v);
-  return buffer;
-}
+std::string num(double v) { return fmt::format("{:.1f}", v); }
 
 std::string km_text(int64_t metres) {
-  char buffer[32];
-  if (metres % 1000 == 0) {
-    std::snprintf(buffer, sizeof buffer, "%lld km", static_cast<long long>(metres / 1000));
-  } else {
-    std::snprintf(buffer, sizeof buffer, "%.1f km", static_cast<double>(metres) / 1000.0);
-  }
-  return buffer;
+  if (metres % 1000 == 0) return fmt::format("{} km", metres / 1000);
+  return fmt::format("{:.1f} km", static_cast<double>(metres) / 1000.0);
 }
 
 // A tick spacing from a 1-2-5 series that gives at most `max_ticks` ticks
@@ -330,11 +322,10 @@ class Drawing {
     svg_.rect(kLeft, top, kPlotWidth, height, "#fbfbf8", "#cccccc");
     svg_.text(kTitleX, top + 14, title, "start", " font-weight=\"bold\"");
     svg_.text(kTitleX, top + 28, unit, "start", " fill=\"#666666\"");
-    char buffer[32];
-    std::snprintf(buffer, sizeof buffer, "%g", hi);
-    svg_.text(kLeft - 4, top + 10, buffer, "end", " fill=\"#666666\" font-size=\"9\"");
-    std::snprintf(buffer, sizeof buffer, "%g", lo);
-    svg_.text(kLeft - 4, top + height, buffer, "end", " fill=\"#666666\" font-size=\"9\"");
+    svg_.text(kLeft - 4, top + 10, fmt::format("{:g}", hi), "end",
+              " fill=\"#666666\" font-size=\"9\"");
+    svg_.text(kLeft - 4, top + height, fmt::format("{:g}", lo), "end",
+              " fill=\"#666666\" font-size=\"9\"");
     return {top, height, lo, hi};
   }
 
