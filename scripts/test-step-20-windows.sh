@@ -363,12 +363,20 @@ mkdir -p artifacts
 # grep reads the whole listing (no -q): under pipefail, a grep that stops at
 # its first match lets xwininfo die of SIGPIPE on a long listing, and the
 # window would count as absent.
+# With a process id as $2 it stops waiting when that process has ended. When
+# no such window comes, it lists the named windows there are.
 wait_for_window() {
-  local title=$1 _
+  local title=$1 pid=${2:-} _
   for _ in $(seq 900); do
     if xwininfo -root -tree 2>/dev/null | grep -F "\"$title\": (" >/dev/null; then return 0; fi
+    if [[ -n $pid ]] && ! kill -0 "$pid" 2>/dev/null; then
+      echo "test-step-20-windows: the program ended before a window \"$title\" appeared" >&2
+      break
+    fi
     sleep 0.1
   done
+  echo "test-step-20-windows: the named windows on the display:" >&2
+  xwininfo -root -tree 2>/dev/null | grep -o '^ *0x[0-9a-f]* "[^"]*": ([^)]*)' >&2 || true
   return 1
 }
 
@@ -393,7 +401,7 @@ mkdir -p "$work/hold"
 cp build/mingw-hold/scenario_builder.exe "$work/hold/"
 (cd "$work/elsewhere" && exec timeout 120 wine "$work/hold/scenario_builder.exe") &
 hold_pid=$!
-wait_for_window LORVENA || fail "the waiting window did not appear"
+wait_for_window LORVENA "$hold_pid" || fail "the waiting window did not appear"
 sleep 1
 import -window root artifacts/windows-attendere.png
 status=0
@@ -406,7 +414,7 @@ mkdir -p "$work/zero"
 cp build/mingw-board_at_zero/scenario_builder.exe "$work/zero/"
 (cd "$work/elsewhere" && exec timeout 120 wine "$work/zero/scenario_builder.exe") &
 zero_pid=$!
-wait_for_window scenario_builder || fail "the message box did not appear"
+wait_for_window scenario_builder "$zero_pid" || fail "the message box did not appear"
 sleep 1
 import -window root artifacts/windows-errore-1250.png
 dismiss_boxes scenario_builder "$zero_pid"
@@ -485,7 +493,7 @@ pack_step() {
     fail "pack into the holding .exe failed"
   (cd "$work/elsewhere" && exec timeout 120 wine "$work/pack-hold/colleverde.exe") &
   local hold=$!
-  wait_for_window COLLEVERDE || fail "the packed builder's window COLLEVERDE did not appear"
+  wait_for_window COLLEVERDE "$hold" || fail "the packed builder's window COLLEVERDE did not appear"
   sleep 1
   import -window root artifacts/windows-packed-colleverde.png
   status=0
@@ -516,7 +524,7 @@ pack_step() {
   damage "$work/pack-damaged/damaged.exe"
   (cd "$work/elsewhere" && exec timeout 120 wine "$work/pack-damaged/damaged.exe") &
   local damaged_pid=$!
-  wait_for_window damaged || fail "the damaged-payload message box did not appear"
+  wait_for_window damaged "$damaged_pid" || fail "the damaged-payload message box did not appear"
   sleep 1
   import -window root artifacts/windows-scenario-damaged.png
   dismiss_boxes damaged "$damaged_pid"
