@@ -380,19 +380,25 @@ wait_for_window() {
   return 1
 }
 
-# Presses OK (the default button: Return) on the message boxes titled $1
-# until process $2 has ended. Wine may show more than one window of that
-# name (the box and an owner that comes and goes), so Return goes to every
-# visible one, again and again; a window gone meanwhile is no failure.
+# Presses OK (the default button: Return) on the message box titled $1 until
+# process $2 has ended: the box gets the input focus, then Return goes in as
+# a real key stroke (XTEST), press and release. A key sent to the window
+# itself (XSendEvent) loses its release when the box closes on the press,
+# and Wine then closes the next program's box at once with that stale key.
+# One stroke, then up to 5 s for the program to end, before another.
 dismiss_boxes() {
   local title=$1 pid=$2 _ box
-  for _ in $(seq 40); do
-    kill -0 "$pid" 2>/dev/null || break
-    for box in $(xdotool search --onlyvisible --name "^$title\$" 2>/dev/null); do
-      xdotool windowactivate --sync "$box" >/dev/null 2>&1 || xdotool windowfocus --sync "$box" >/dev/null 2>&1 || true
-      xdotool key --window "$box" Return >/dev/null 2>&1 || true
+  for _ in $(seq 10); do
+    kill -0 "$pid" 2>/dev/null || return 0
+    box=$(xdotool search --onlyvisible --name "^$title\$" 2>/dev/null | head -1) || true
+    if [[ -n $box ]]; then
+      xdotool windowfocus --sync "$box" >/dev/null 2>&1 || true
+      xdotool key Return >/dev/null 2>&1 || true
+    fi
+    for _ in $(seq 50); do
+      kill -0 "$pid" 2>/dev/null || return 0
+      sleep 0.1
     done
-    sleep 0.5
   done
 }
 
