@@ -41,8 +41,6 @@ constexpr int32_t kStationGapM = 350;
 /// to 84 four cells before it.
 constexpr int kStationApproachCells = 4;
 constexpr uint8_t kStationApproachBase = 80;
-/// A slow-down's warning board stands this far before its start.
-constexpr int32_t kWarningDistanceM = 1200;
 /// The stop marker must lie above this cell.
 constexpr double kLowestStopCell = 1;
 

@@ -13,8 +13,6 @@ namespace {
 /// Ranges that start this close after the previous range's end (metres) are
 /// joined to it as type 3.
 constexpr int64_t kMontagnaJoinGapM = 150;
-/// A slow-down's warning board stands this far before its start.
-constexpr int32_t kWarningDistanceM = 1200;
 /// At or below this start there is no room for a warning board.
 constexpr int32_t kNoWarningBelowM = 1500;
 /// A signal's approach codes go into every second cell, this many cells.

@@ -20,6 +20,9 @@ namespace scenario {
 // cell outside the grid cannot be tested for occupancy: reaching such a test
 // is that refusal.
 
+/// A slow-down's warning board stands this far before its start.
+inline constexpr int32_t kWarningDistanceM = 1200;
+
 /// What a writer tells besides its code, for the author tools: the cells
 /// whose kind the object set, and the cell a refusal is about.
 struct WriteReport {

@@ -148,14 +148,16 @@ inline constexpr std::array kErrorCodes = {
                   FilesWritten::kWritten, ""},
     ErrorCodeInfo{kObjectOutsideGrid,
                   "object outside the route's cells (beyond its end or before its start)",
-                  "an object outside the route's cells: a feature or train line beyond the grid; "
-                  "also, refused by the cell writers, an object that passes the writer's own "
-                  "tests (its cells free: 16 to 21, 6, 7; the montagna count, 26) but whose "
-                  "cells would then fall before cell 0 or past the last cell (a signal on a free "
-                  "cell below 325 m, a negative position, a montagna or slow-down whose end "
-                  "passes the grid, an abbattimento below -25 m, a station whose stop marker "
-                  "passes the grid, a text board before the start); such an object is refused "
-                  "whole, with nothing written",
+                  "an object outside the route's cells: by the readers' own tests, a feature or "
+                  "train line beyond the grid, a text board before the route's start, an "
+                  "abbattimento point below -25 m, a station whose stop marker would pass the "
+                  "grid (tested before its gap, 22, as the marker is written first); also, "
+                  "refused by the cell writers, an object that passes the tests made before the "
+                  "writer's first write (its cells free: 16 to 19, 21, 6, 7; the montagna count, "
+                  "26) but whose cells would then fall before cell 0 or past the last cell (a "
+                  "signal on a free cell below 325 m, a negative position, a montagna or "
+                  "slow-down whose end passes the grid); such an object is refused whole, with "
+                  "nothing written",
                   PositionRule::kObject, "the object's position", TextsLeft::kDepends,
                   "reader's own test in the line text: none (the train text is still read); "
                   "refused by a writer during the line text: train text; in the train text: none",

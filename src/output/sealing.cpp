@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "model/error_code.h"
+#include "model/station_table.h"
 
 namespace scenario {
 namespace {
@@ -36,7 +37,8 @@ unsigned char lower_cp1252(unsigned char c) {
 /// then scenario name, lowered, padded with the fill. The fill alone is
 /// longer than 25, so all 25 always exist.
 std::string working_text(const BuildState& st) {
-  std::string text = st.stations[kTrainSlot].name + st.stations[kScenarioSlot].name;
+  const auto slots = fixed_slots(st.stations);
+  std::string text = slots.train_code() + slots.scenario_name();
   for (char& c : text) c = static_cast<char>(lower_cp1252(static_cast<unsigned char>(c)));
   text += kCodeFill;
   text.resize(kCodeLength);
@@ -65,15 +67,15 @@ int32_t codice_gara_og(const BuildState& st) {
 int32_t seal(BuildState& st) {
   // Cell 1 always exists once a grid does (the margin alone gives 141
   // cells); sealing without a grid is a program fault and at() throws.
-  StationRecord& scenario_slot = st.stations[kScenarioSlot];
+  const auto slots = fixed_slots(st.stations);
   TrackCell& cell = st.grid.at(1);
 
-  if (scenario_slot.group_a1 != 0 || cell.value1 != 0) return kMarkerSlotTaken;
-  scenario_slot.group_a1 = kScenarioMarker;
+  if (slots.scenario_marker() != 0 || cell.value1 != 0) return kMarkerSlotTaken;
+  slots.scenario_marker() = kScenarioMarker;
   cell.value1 = kCellMarker;
 
-  if (scenario_slot.time_s != 0 || cell.value2 != 0) return kCheckCodeSlotTaken;
-  scenario_slot.time_s = codice_gara_st(st);
+  if (slots.scenario_check_code() != 0 || cell.value2 != 0) return kCheckCodeSlotTaken;
+  slots.scenario_check_code() = codice_gara_st(st);
   // At most 25 x 255 = 6375: fits the 16-bit field.
   cell.value2 = static_cast<int16_t>(codice_gara_og(st));
   return kNoError;
