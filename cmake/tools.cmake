@@ -70,7 +70,7 @@ target_link_libraries(scenario_tools PRIVATE Boost::headers Threads::Threads
 target_compile_definitions(scenario_tools PRIVATE BOOST_ASIO_NO_DEPRECATED
   $<$<PLATFORM_ID:Windows>:_WIN32_WINNT=0x0A00>)
 
-# The tool carries the same scenario as the builder, for export-carried.
+# The tool carries the same scenario as the builder, for example and export-carried.
 add_executable(scenario_tool src/tools/scenario_tool_main.cpp)
 target_link_libraries(scenario_tool PRIVATE scenario_tools scenario_data_${SCENARIO} scenario_core scenario_warnings)
 

@@ -552,8 +552,14 @@ cmake --build build/mingw --target package >/dev/null || fail "the package targe
 mkdir -p "$work/release"
 (cd "$work/release" && cmake -E tar xf "$root/build/mingw/$zip_name") || fail "$zip_name cannot be unpacked"
 top="$work/release/scenario-builder-$version-win64"
-for name in scenario_builder.exe scenario_tool.exe README.md; do
+for name in scenario_builder.exe scenario_tool.exe README.md docs/description-format.md; do
   [[ -f "$top/$name" ]] || fail "$zip_name holds no $name"
+done
+# Every file the README links or shows: a picture left out shows broken.
+mapfile -t readme_links < <(grep -oE '\]\(docs/[^)]+\)' README.md | sed 's/^](//; s/)$//; s/#.*//' | sort -u)
+[[ ${#readme_links[@]} -gt 0 ]] || fail "README.md links no file of docs/"
+for name in "${readme_links[@]}"; do
+  [[ -f "$top/$name" ]] || fail "$zip_name holds no $name, which README.md links or shows"
 done
 for exe in scenario_builder.exe scenario_tool.exe; do
   if x86_64-w64-mingw32-objdump -h "$top/$exe" | grep '\.debug_' >/dev/null; then

@@ -3,8 +3,6 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
-#include <system_error>
 
 #include "platform/host_path.h"
 
@@ -59,8 +57,7 @@ struct File {
 // (POSIX says "is a directory", Windows "permission denied"), so it is told
 // apart here and both builds report the same number.
 void refuse_directory(const char* what, const std::string& path) {
-  std::error_code ec;
-  if (std::filesystem::is_directory(host_path(path), ec)) {
+  if (host_entry(path) == HostEntry::kDirectory) {
     throw FileError(kErrPathFileAccess, std::string(what) + " '" + path + "': is a directory");
   }
 }
@@ -68,8 +65,7 @@ void refuse_directory(const char* what, const std::string& path) {
 }  // namespace
 
 bool DiskFileSystem::is_regular_file(const std::string& path) {
-  std::error_code ec;
-  return std::filesystem::is_regular_file(host_path(path), ec);
+  return host_entry(path) == HostEntry::kFile;
 }
 
 std::string DiskFileSystem::read_file(const std::string& path) {

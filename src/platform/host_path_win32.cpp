@@ -27,6 +27,80 @@ std::wstring wide_host_path(const std::string& path) {
   }
 }
 
+// The C runtime's words for the usual failures, so that a message reads as
+// on POSIX; anything else in the system's own words.
+std::error_code error_of(DWORD e) {
+  switch (e) {
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+    case ERROR_INVALID_NAME:
+      return std::make_error_code(std::errc::no_such_file_or_directory);
+    case ERROR_ACCESS_DENIED:
+      return std::make_error_code(std::errc::permission_denied);
+    case ERROR_ALREADY_EXISTS:
+    case ERROR_FILE_EXISTS:
+      return std::make_error_code(std::errc::file_exists);
+    case ERROR_DISK_FULL:
+      return std::make_error_code(std::errc::no_space_on_device);
+    default:
+      return std::error_code(static_cast<int>(e), std::system_category());
+  }
+}
+
+bool is_directory(const std::wstring& wide) {
+  const DWORD a = ::GetFileAttributesW(wide.c_str());
+  return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+// Where the folder above `wide` ends, or npos at a root, a drive or the
+// extended-length prefix itself: nothing above those is created.
+std::size_t parent_end(const std::wstring& wide) {
+  std::size_t end = wide.find_last_not_of(L"\\/");
+  if (end == std::wstring::npos) return std::wstring::npos;
+  const std::size_t cut = wide.find_last_of(L"\\/", end);
+  if (cut == std::wstring::npos || cut == 0) return std::wstring::npos;
+  const wchar_t before = wide[cut - 1];
+  if (before == L':' || before == L'?' || before == L'\\' || before == L'/') {
+    return std::wstring::npos;
+  }
+  return cut;
+}
+
+// CreateDirectoryW makes one level; a missing parent is made first.
+std::error_code create_directories(const std::wstring& wide) {
+  if (is_directory(wide)) return {};
+  if (::CreateDirectoryW(wide.c_str(), nullptr)) return {};
+  DWORD e = ::GetLastError();
+  if (e == ERROR_PATH_NOT_FOUND) {
+    const std::size_t cut = parent_end(wide);
+    if (cut == std::wstring::npos) return error_of(e);
+    if (const std::error_code parent = create_directories(wide.substr(0, cut))) return parent;
+    if (::CreateDirectoryW(wide.c_str(), nullptr)) return {};
+    e = ::GetLastError();
+  }
+  // Made meanwhile by another process: what was asked for is there.
+  return is_directory(wide) ? std::error_code() : error_of(e);
+}
+
+// A handle that asks nothing of the file but its identity; a folder opens
+// only with the backup flag.
+struct IdentityHandle {
+  HANDLE h;
+  explicit IdentityHandle(const std::wstring& wide)
+      : h(::CreateFileW(wide.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                        nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr)) {}
+  IdentityHandle(const IdentityHandle&) = delete;
+  IdentityHandle& operator=(const IdentityHandle&) = delete;
+  ~IdentityHandle() {
+    if (h != INVALID_HANDLE_VALUE) ::CloseHandle(h);
+  }
+  bool info(BY_HANDLE_FILE_INFORMATION* out) const {
+    return h != INVALID_HANDLE_VALUE && ::GetFileInformationByHandle(h, out);
+  }
+};
+
+uint64_t joined(DWORD high, DWORD low) { return (uint64_t{high} << 32) | low; }
+
 }  // namespace
 
 char host_path_separator() { return '\\'; }
@@ -40,5 +114,45 @@ std::FILE* open_host_file(const std::string& path, const char* mode) {
 }
 
 int remove_host_file(const std::string& path) { return ::_wremove(wide_host_path(path).c_str()); }
+
+HostEntry host_entry(const std::string& path) {
+  const DWORD a = ::GetFileAttributesW(wide_host_path(path).c_str());
+  if (a == INVALID_FILE_ATTRIBUTES) return HostEntry::kNone;
+  if ((a & FILE_ATTRIBUTE_DIRECTORY) != 0) return HostEntry::kDirectory;
+  return (a & FILE_ATTRIBUTE_DEVICE) != 0 ? HostEntry::kOther : HostEntry::kFile;
+}
+
+std::error_code create_host_directories(const std::string& path) {
+  return create_directories(wide_host_path(path));
+}
+
+std::error_code rename_host_file(const std::string& from, const std::string& to) {
+  if (::MoveFileExW(wide_host_path(from).c_str(), wide_host_path(to).c_str(),
+                    MOVEFILE_REPLACE_EXISTING)) {
+    return {};
+  }
+  return error_of(::GetLastError());
+}
+
+std::error_code allow_host_execution(const std::string&) { return {}; }
+
+bool same_host_file(const std::string& a, const std::string& b) {
+  const IdentityHandle ha(wide_host_path(a));
+  const IdentityHandle hb(wide_host_path(b));
+  BY_HANDLE_FILE_INFORMATION ia, ib;
+  return ha.info(&ia) && hb.info(&ib) && ia.dwVolumeSerialNumber == ib.dwVolumeSerialNumber &&
+         ia.nFileIndexHigh == ib.nFileIndexHigh && ia.nFileIndexLow == ib.nFileIndexLow;
+}
+
+std::optional<HostFileStamp> host_file_stamp(const std::string& path) {
+  WIN32_FILE_ATTRIBUTE_DATA d;
+  if (!::GetFileAttributesExW(wide_host_path(path).c_str(), GetFileExInfoStandard, &d) ||
+      (d.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+    return std::nullopt;
+  }
+  return HostFileStamp{static_cast<int64_t>(joined(d.ftLastWriteTime.dwHighDateTime,
+                                                   d.ftLastWriteTime.dwLowDateTime)),
+                       joined(d.nFileSizeHigh, d.nFileSizeLow)};
+}
 
 }  // namespace scenario

@@ -1,7 +1,8 @@
 #include "tools/compile_report.h"
 
 #include <algorithm>
-#include <filesystem>
+#include <cerrno>
+#include <cstring>
 #include <nlohmann/json.hpp>
 
 #include "model/error_code.h"
@@ -37,10 +38,7 @@ bool valid_name(const std::string& s) {
   return !s.empty() && s.find_first_of(std::string("/\\\0", 3)) == std::string::npos;
 }
 
-bool same_file(const std::string& a, const std::string& b) {
-  std::error_code ec;
-  return std::filesystem::equivalent(host_path(a), host_path(b), ec) && !ec;
-}
+bool same_file(const std::string& a, const std::string& b) { return same_host_file(a, b); }
 
 }  // namespace
 
@@ -152,12 +150,13 @@ int run_compile(const CompileRequest& given, bool json, std::ostream& out, std::
   // Without a plan the older plan file stays: --no-plan promises it.
   if (req.write_plan) targets.push_back(names.line_plan);
   for (const std::string& target : targets) {
-    std::error_code rm;
-    if (std::filesystem::remove(host_path(target), rm)) removed.push_back(target);
-    if (rm) {
-      err << "scenario_tool: cannot remove the older '" << target << "': " << rm.message() << "\n";
+    if (host_entry(target) == HostEntry::kNone) continue;
+    if (remove_host_file(target) != 0) {
+      err << "scenario_tool: cannot remove the older '" << target << "': " << std::strerror(errno)
+          << "\n";
       return kExitCannotCreate;
     }
+    removed.push_back(target);
   }
   const bool withheld = req.strict && (report.error_code != 0 || report.fatal != 0);
   std::string message = report_message(report);

@@ -3,7 +3,6 @@
 #include <fmt/format.h>
 
 #include <bit>
-#include <filesystem>
 
 #include "platform/file_system.h"
 #include "platform/host_path.h"
@@ -27,8 +26,7 @@ bool read_from_disk(const std::string& what, const std::string& path, std::strin
 }
 
 bool create_directory(const std::string& dir, std::ostream& err) {
-  std::error_code ec;
-  std::filesystem::create_directories(host_path(dir), ec);
+  const std::error_code ec = create_host_directories(dir);
   if (ec) err << "scenario_tool: cannot create '" << dir << "': " << ec.message() << "\n";
   return !ec;
 }

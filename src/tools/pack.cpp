@@ -1,7 +1,6 @@
 #include "tools/pack.h"
 
 #include <CLI/CLI.hpp>
-#include <filesystem>
 #include <fstream>
 #include <memory>
 #include <optional>
@@ -12,20 +11,21 @@
 #include "platform/file_system.h"
 #include "platform/host_path.h"
 #include "platform/platform.h"
+#include "sources/builder_mark.h"
 #include "sources/scenario_payload.h"
 #include "sources/scenario_validity.h"
+#include "sources/text_writer.h"
 #include "tools/check.h"
+#include "tools/check_lint.h"
+#include "tools/compiled_files.h"
 #include "tools/exit_status.h"
 #include "tools/inspect.h"
 
 namespace scenario::tools {
 namespace {
 
-namespace fs = std::filesystem;
-
 std::optional<std::string> read_whole(const std::string& path) {
-  std::error_code ec;
-  if (!fs::is_regular_file(host_path(path), ec)) return std::nullopt;
+  if (host_entry(path) != HostEntry::kFile) return std::nullopt;
   std::ifstream in(host_path(path), std::ios::binary);
   if (!in) return std::nullopt;
   std::ostringstream s;
@@ -57,6 +57,14 @@ std::string all_text_names() {
   return names;
 }
 
+// The folder a path's file would go into: empty for the working folder, and
+// a file at the root keeps the root.
+std::string folder_of(const std::string& path) {
+  const std::size_t slash = path.find_last_of(host_path_separator() == '/' ? "/" : "/\\");
+  if (slash == std::string::npos) return {};
+  return path.substr(0, slash == 0 ? 1 : slash);
+}
+
 // The builder that sits beside the running tool; a tool built for Windows
 // looks for the .exe first.
 std::optional<std::string> default_template(std::ostream& err) {
@@ -67,17 +75,13 @@ std::optional<std::string> default_template(std::ostream& err) {
     err << "scenario_tool: " << e.what() << "; give the builder with --template\n";
     return std::nullopt;
   }
-  const std::size_t slash = tool.find_last_of(host_path_separator() == '/' ? "/" : "/\\");
-  // A tool at the root keeps the root as its folder.
-  const std::string dir =
-      slash == std::string::npos ? std::string() : tool.substr(0, slash == 0 ? 1 : slash);
+  const std::string dir = folder_of(tool);
   const bool windows_tool = tool.ends_with(".exe");
   const char* const order[2] = {windows_tool ? "scenario_builder.exe" : "scenario_builder",
                                 windows_tool ? "scenario_builder" : "scenario_builder.exe"};
-  std::error_code ec;
   for (const char* name : order) {
     const std::string candidate = joined(dir, name);
-    if (fs::is_regular_file(host_path(candidate), ec)) return candidate;
+    if (host_entry(candidate) == HostEntry::kFile) return candidate;
   }
   err << "scenario_tool: no scenario_builder beside the tool in '" << dir
       << "'; give the builder with --template\n";
@@ -90,24 +94,77 @@ bool looks_like_program(std::string_view bytes) {
                                         "ELF");
 }
 
+// The program part only: a payload is the author's text and proves nothing.
+bool is_builder(std::string_view bytes, uint64_t program_end) {
+  return looks_like_program(bytes) &&
+         holds_builder_mark(bytes.substr(0, static_cast<std::size_t>(program_end)));
+}
+
+// A UTF-8 document reaches the player garbled, and check reads only the two
+// descriptions: check's encoding warnings, for the three others. Returns how
+// many it printed.
+std::size_t warn_about_encoding(const std::string& dir, const ScenarioTexts& texts,
+                                std::ostream& err) {
+  std::size_t warnings = 0;
+  for (std::size_t k = static_cast<std::size_t>(TextKind::kNotes); k < kTextCount; ++k) {
+    const CheckedTexts document{text_path(dir, k), crlf_text(texts.texts[k]), "", ""};
+    for (const Diagnostic& d :
+         lint_text(SourceOrigin::File::kLineDescription, document.line_text).diagnostics) {
+      if (d.rule != "utf-8-text" && d.rule != "byte-order-mark") continue;
+      print_diagnostic(d, document, err);
+      ++warnings;
+    }
+  }
+  return warnings;
+}
+
+// Writes the five texts into `dir` with CR LF ends, as unpack and example
+// do. Existing texts are replaced only with `force`. Returns 0 or 73.
+int write_texts(const std::string& dir, const ScenarioTexts& texts, bool force, std::ostream& out,
+                std::ostream& err) {
+  if (!create_directory(dir, err)) return kExitCannotCreate;
+  if (!force) {
+    for (std::size_t k = 0; k < kTextCount; ++k) {
+      if (host_entry(text_path(dir, k)) != HostEntry::kNone) {
+        err << "scenario_tool: '" << text_path(dir, k)
+            << "' exists; choose another folder or add --force to replace it\n";
+        return kExitCannotCreate;
+      }
+    }
+  }
+  DiskFileSystem disk;
+  try {
+    for (std::size_t k = 0; k < kTextCount; ++k) {
+      disk.replace_file(text_path(dir, k), crlf_text(texts.texts[k]));
+    }
+  } catch (const FileError& e) {
+    err << "scenario_tool: " << e.what() << "\n";
+    return kExitCannotCreate;
+  }
+  for (std::size_t k = 0; k < kTextCount; ++k) out << "wrote " << text_path(dir, k) << "\n";
+  return 0;
+}
+
+std::string pack_command(const std::string& dir, const ScenarioTexts& texts) {
+  return "scenario_tool pack " + dir + " --scenario " + texts.scenario_name + " --train " +
+         texts.train_code + " -o BUILDER";
+}
+
 // Writes beside the target and renames over it, so that a failed write
 // never leaves half a builder under the target's name, and a template packed
 // in place is read whole before it is replaced.
 bool write_executable(const std::string& path, std::string_view a, std::string_view b,
                       std::string& problem) {
-  const fs::path target = host_path(path);
-  const std::string temporary_name = path + ".part";
-  const fs::path temporary = host_path(temporary_name);
+  const std::string temporary = path + ".part";
   {
-    std::ofstream f(temporary, std::ios::binary | std::ios::trunc);
+    std::ofstream f(host_path(temporary), std::ios::binary | std::ios::trunc);
     if (!f) {
-      std::error_code ignored;
-      const fs::path folder = target.parent_path();
+      const std::string folder = folder_of(path);
       problem = "cannot create '" + path + "'";
-      if (!folder.empty() && !fs::is_directory(folder, ignored)) {
+      if (!folder.empty() && host_entry(folder) != HostEntry::kDirectory) {
         problem += ": its folder does not exist";
       } else {
-        problem += " (writing '" + temporary_name + "' beside it failed)";
+        problem += " (writing '" + temporary + "' beside it failed)";
       }
       return false;
     }
@@ -115,19 +172,15 @@ bool write_executable(const std::string& path, std::string_view a, std::string_v
     f.write(b.data(), static_cast<std::streamsize>(b.size()));
     f.close();
     if (!f) {
-      std::error_code ignored;
-      fs::remove(temporary, ignored);
-      problem = "cannot write '" + temporary_name + "'";
+      remove_host_file(temporary);
+      problem = "cannot write '" + temporary + "'";
       return false;
     }
   }
-  std::error_code ec;
-  fs::permissions(temporary, fs::perms::owner_exec | fs::perms::group_exec | fs::perms::others_exec,
-                  fs::perm_options::add, ec);
-  if (!ec) fs::rename(temporary, target, ec);
+  std::error_code ec = allow_host_execution(temporary);
+  if (!ec) ec = rename_host_file(temporary, path);
   if (ec) {
-    std::error_code ignored;
-    fs::remove(temporary, ignored);
+    remove_host_file(temporary);
     problem = "cannot write '" + path + "': " + ec.message();
     return false;
   }
@@ -212,6 +265,7 @@ int run_pack(const PackRequest& req, std::ostream& out, std::ostream& err) {
         << " not block packing; `scenario_tool check " << check.line_text_path << " "
         << check.train_text_path << "` lists them\n";
   }
+  warn_about_encoding(req.dir, texts, err);
 
   std::string template_path = req.template_path;
   if (template_path.empty()) {
@@ -224,14 +278,16 @@ int run_pack(const PackRequest& req, std::ostream& out, std::ostream& err) {
     err << "scenario_tool: cannot read the template builder '" << template_path << "'\n";
     return kExitNoInput;
   }
-  if (!looks_like_program(*builder)) {
-    err << "scenario_tool: '" << template_path << "' is not a program\n";
-    return kExitBadData;
-  }
   const PayloadRead old = read_payload(*builder);
   if (old.status == PayloadStatus::kDamaged) {
     err << "scenario_tool: the template '" << template_path << "' carries damaged scenario data ("
         << old.reason << "); its own end cannot be told, take an unpacked builder\n";
+    return kExitBadData;
+  }
+  if (!is_builder(*builder, old.payload_offset)) {
+    err << "scenario_tool: '" << template_path
+        << "' is not a scenario builder; give --template scenario_builder or "
+           "scenario_builder.exe of this release, or a builder packed from one\n";
     return kExitBadData;
   }
   // A packed template keeps only its builder: its payload is replaced.
@@ -258,9 +314,13 @@ int run_unpack(const std::string& builder_path, const std::string& dir, bool for
   }
   const PayloadRead read = read_payload(*builder);
   if (read.status == PayloadStatus::kNone) {
-    err << "scenario_tool: '" << builder_path
-        << "' carries no packed scenario: it builds the scenario compiled into it. "
-           "`scenario_tool export-carried DIR` writes the carried LORVENA texts.\n";
+    if (!is_builder(*builder, read.payload_offset)) {
+      err << "scenario_tool: '" << builder_path << "' is not a scenario builder\n";
+    } else {
+      err << "scenario_tool: '" << builder_path
+          << "' carries no packed scenario: it builds the scenario compiled into it. "
+             "`scenario_tool example DIR` writes the carried LORVENA texts.\n";
+    }
     return kExitBadData;
   }
   if (read.status != PayloadStatus::kValid) {
@@ -268,34 +328,26 @@ int run_unpack(const std::string& builder_path, const std::string& dir, bool for
         << "\n";
     return kExitBadData;
   }
-  std::error_code ec;
-  fs::create_directories(host_path(dir), ec);
-  if (ec) {
-    err << "scenario_tool: cannot create '" << dir << "': " << ec.message() << "\n";
-    return kExitCannotCreate;
-  }
-  if (!force) {
-    for (std::size_t k = 0; k < kTextCount; ++k) {
-      if (fs::exists(host_path(text_path(dir, k)), ec)) {
-        err << "scenario_tool: '" << text_path(dir, k)
-            << "' exists; unpack into another folder or add --force to replace it\n";
-        return kExitCannotCreate;
-      }
-    }
-  }
-  DiskFileSystem disk;
-  try {
-    for (std::size_t k = 0; k < kTextCount; ++k) {
-      disk.replace_file(text_path(dir, k), crlf_text(read.texts.texts[k]));
-    }
-  } catch (const FileError& e) {
-    err << "scenario_tool: " << e.what() << "\n";
-    return kExitCannotCreate;
-  }
-  for (std::size_t k = 0; k < kTextCount; ++k) out << "wrote " << text_path(dir, k) << "\n";
+  if (const int status = write_texts(dir, read.texts, force, out, err)) return status;
   out << "scenario " << read.texts.scenario_name << ", train " << read.texts.train_code
-      << "; pack again with: scenario_tool pack " << dir << " --scenario "
-      << read.texts.scenario_name << " --train " << read.texts.train_code << " -o BUILDER\n";
+      << "; pack again with: " << pack_command(dir, read.texts) << "\n";
+  return 0;
+}
+
+int run_example(const std::string& dir, const ScenarioData& carried, bool force, std::ostream& out,
+                std::ostream& err) {
+  ScenarioTexts texts;
+  texts.scenario_name = carried.scenario_name;
+  texts.train_code = carried.train_code;
+  const std::span<const std::string_view> tables[kTextCount] = {
+      carried.line_description, carried.train_description, carried.notes, carried.slowdown_order,
+      carried.timetable_sheet};
+  for (std::size_t k = 0; k < kTextCount; ++k) texts.texts[k] = text_file_bytes(tables[k]);
+  if (const int status = write_texts(dir, texts, force, out, err)) return status;
+  out << "scenario " << texts.scenario_name << ", train " << texts.train_code
+      << "; check with: scenario_tool check " << text_path(dir, 0) << " " << text_path(dir, 1)
+      << " --scenario " << texts.scenario_name << " --train " << texts.train_code
+      << "; pack with: " << pack_command(dir, texts) << "\n";
   return 0;
 }
 
@@ -326,6 +378,20 @@ void add_unpack_command(CLI::App& app, int& status, std::ostream& out, std::ostr
   cmd->add_flag("--force", *force, "Replace texts already in DIR");
   cmd->callback([builder, dir, force, &status, &out, &err] {
     status = run_unpack(*builder, *dir, *force, out, err);
+  });
+}
+
+void add_example_command(CLI::App& app, int& status, std::ostream& out, std::ostream& err,
+                         const ScenarioData& carried) {
+  auto dir = std::make_shared<std::string>();
+  auto force = std::make_shared<bool>(false);
+  CLI::App* cmd = app.add_subcommand(
+      "example", "Write the carried scenario's five texts into DIR as pack takes them (" +
+                     all_text_names() + "), as a starting point");
+  cmd->add_option("DIR", *dir, "Folder for the texts")->required();
+  cmd->add_flag("--force", *force, "Replace texts already in DIR");
+  cmd->callback([dir, force, &carried, &status, &out, &err] {
+    status = run_example(*dir, carried, *force, out, err);
   });
 }
 

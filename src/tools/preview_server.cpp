@@ -10,8 +10,8 @@
 #include <boost/beast/core.hpp>
 #include <boost/beast/http.hpp>
 #include <chrono>
-#include <filesystem>
 #include <memory>
+#include <nlohmann/json.hpp>
 #include <set>
 #include <sstream>
 
@@ -35,23 +35,10 @@ constexpr auto kReadTimeout = std::chrono::seconds(30);
 
 // What identifies a saved text without reading it: editors that save by
 // renaming change the time, those that write in place change time or size.
-struct Stamp {
-  std::filesystem::file_time_type time{};
-  uintmax_t size = 0;
-  bool exists = false;
-  bool operator==(const Stamp&) const = default;
-};
+// Nothing for a missing text.
+using Stamp = std::optional<HostFileStamp>;
 
-Stamp stamp_of(const std::string& path) {
-  std::error_code ec;
-  Stamp s;
-  s.time = std::filesystem::last_write_time(host_path(path), ec);
-  if (ec) return {};
-  s.size = std::filesystem::file_size(host_path(path), ec);
-  if (ec) return {};
-  s.exists = true;
-  return s;
-}
+Stamp stamp_of(const std::string& path) { return host_file_stamp(path); }
 
 class Server;
 
@@ -226,15 +213,11 @@ class Server {
                       read_from_disk("train description", req_.train_text_path, &train_text, why);
     const auto started = std::chrono::steady_clock::now();
     try {
-      // An editor that saves by renaming leaves a text missing for a moment:
-      // the page keeps the last compile meanwhile, as an empty one would
-      // list problems that are not there and shrink the route under the
-      // author's view.
-      if (read) {
-        last_good_ = preview_data_json(line_text, train_text, req_);
-        data_ = last_good_;
-      } else {
-        data_ = unreadable_data_json(last_good_, why.str(), req_);
+      data_ =
+          read ? preview_data_json(line_text, train_text, req_) : preview_data_json("", "", req_);
+      if (!read) {
+        const std::string note = why.str();
+        data_.insert(data_.size() - 1, ",\"readError\":" + nlohmann::json(note).dump());
       }
     } catch (const std::exception& e) {
       err_ << "scenario_tool: compile failed: " << e.what() << "\n";
@@ -270,7 +253,6 @@ class Server {
   std::set<std::shared_ptr<EventStream>> streams_;
   Stamp line_stamp_, train_stamp_;
   std::string page_, data_;
-  std::string last_good_;  // the data of the last texts that could be read
   uint64_t version_ = 0;
 };
 

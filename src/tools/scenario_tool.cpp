@@ -49,6 +49,24 @@ std::string did_you_mean(const std::string& word, const std::vector<std::string>
   return near.empty() ? "" : "; did you mean " + quoted_alternatives(near) + "?";
 }
 
+/// draw writes a file; "-o -" sends the picture to standard output instead.
+int draw_to(DrawRequest req, std::ostream& out, std::ostream& err) {
+  if (req.output != "-") return run_draw(req, out, err);
+  std::error_code ec;
+  const std::filesystem::path tmp =
+      std::filesystem::temp_directory_path(ec) /
+      ("scenario_tool-draw-" + std::to_string(reinterpret_cast<uintptr_t>(&req)) + ".svg");
+  req.output = tmp.string();
+  std::ostringstream said;
+  const int status = run_draw(req, said, err);
+  if (status == 0) {
+    std::ifstream in(tmp, std::ios::binary);
+    out << in.rdbuf();
+  }
+  std::filesystem::remove(tmp, ec);
+  return status;
+}
+
 }  // namespace
 
 int export_carried(const std::string& dir, const ScenarioData& carried, std::ostream& out,
@@ -170,18 +188,21 @@ int run_tool(const std::vector<std::string>& args, std::ostream& out, std::ostre
   PreviewCommand preview;
   add_preview_command(app, preview);
 
+  // The texts under the names the builder gives them, for the scripts that
+  // compare its files; authors take `example`. Not listed in --help.
   std::string export_dir;
   CLI::App* export_cmd = app.add_subcommand(
-      "example", "Write the carried scenario's five texts into DIR, as a starting point");
-  // The old name stays for the scripts that use it.
-  export_cmd->alias("export-carried");
+      "export-carried",
+      "Write the carried scenario's five texts into DIR under the builder's names");
+  export_cmd->group("");
   export_cmd->add_option("DIR", export_dir, "Directory for the texts")->required();
 
   // Other subcommands register here, one call each.
 
-  int pack_status = -1;  // set when pack or unpack ran
+  int pack_status = -1;  // set when pack, unpack or example ran
   add_pack_command(app, pack_status, out, err);
   add_unpack_command(app, pack_status, out, err);
+  add_example_command(app, pack_status, out, err, carried);
 
   // CLI11 parses argv-style arrays; keep the strings alive beside them.
   std::vector<std::string> argv_strings{"scenario_tool"};
@@ -244,7 +265,7 @@ int run_tool(const std::vector<std::string>& args, std::ostream& out, std::ostre
                                             : OutputStyle::kText;
     return inspect_file(inspect_path, style, out, err);
   }
-  if (*draw_cmd) return run_draw(draw, out, err);
+  if (*draw_cmd) return draw_to(draw, out, err);
   if (*preview.cmd) return run_preview(preview.req, out, err);
   if (*synth_cmd) return write_synthetic(synth_length, synth_dir, out, err);
   if (explain.chosen()) return explain.run(out, err);
