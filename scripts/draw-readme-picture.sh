@@ -1,12 +1,17 @@
 #!/usr/bin/env bash
-# Builds scenario_tool, compiles the carried LORVENA texts with it and draws
-# the route into docs/lorvena-route.svg, the picture the README shows.
+# Regenerates the README's two pictures with build/native's scenario_tool:
+# docs/lorvena-route.svg, `draw` of the compiled LORVENA texts, and
+# docs/preview-lorvena.png, the browser step's first view of LORVENA's
+# preview page (taken before any hover, so no tooltip and no path of this
+# machine is in it).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/ensure-deps.sh build tools
-cmake -S . -B build/tools-release -DCMAKE_BUILD_TYPE=Release -DSCENARIO_TESTS=OFF -DSCENARIO_TOOLS=ON >/dev/null
-cmake --build build/tools-release -j"$(nproc)" --target scenario_tool
-tool=build/tools-release/scenario_tool
+if [[ ! -x build/native/scenario_tool ]]; then
+  cmake -S . -B build/native -DCMAKE_BUILD_TYPE=Release >/dev/null
+fi
+cmake --build build/native -j"$(nproc)" --target scenario_tool
+tool=build/native/scenario_tool
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -15,3 +20,6 @@ trap 'rm -rf "$work"' EXIT
   --scenario LORVENA --train KQ3390 --out "$work/out"
 mkdir -p docs
 "$tool" draw "$work/out" -o docs/lorvena-route.svg
+
+scripts/test-step-40-browser.sh
+cp artifacts/preview-lorvena.png docs/preview-lorvena.png

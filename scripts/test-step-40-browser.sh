@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Loads the preview pages in headless Chromium: the carried scenario, the
 # generated 1000 km route and a text with a problem from files, and the
-# carried scenario once more from `preview --serve`, through a save. Writes
-# screenshots and the measured figures (preview-figures.json) into artifacts/.
+# carried scenario once more from `preview --serve`, through a save and a
+# save by renaming. Writes screenshots and the measured figures
+# (preview-figures.json) into artifacts/; preview-lorvena.png, the first view
+# before any hover, is the README's picture (scripts/draw-readme-picture.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD

@@ -2,10 +2,13 @@
 
 #include <CLI/CLI.hpp>
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <filesystem>
 #include <map>
 #include <nlohmann/json.hpp>
+#include <optional>
+#include <set>
 #include <span>
 
 #include "compiler/check_mode.h"
@@ -141,6 +144,17 @@ std::pair<char, int> curve_side_class(const std::string& key) {
   return {left ? 'L' : 'R', cls};
 }
 
+// A row's first value when it is a position written as a whole number; a
+// row stopped on a bad position has none.
+std::optional<int64_t> position_item(const std::vector<std::string>& items) {
+  if (items.empty()) return std::nullopt;
+  int64_t v = 0;
+  const std::string& t = items[0];
+  const auto [end, ec] = std::from_chars(t.data(), t.data() + t.size(), v);
+  if (ec != std::errc() || end != t.data() + t.size() || v < 0) return std::nullopt;
+  return v;
+}
+
 int64_t item_number(const std::vector<std::string>& items, size_t i) {
   if (i >= items.size()) return 0;
   try {
@@ -172,6 +186,79 @@ void compile(Compiled& c, const std::string& line_text, const std::string& train
   ctx.rows = &c.rows;
   c.result = memorizza_percorso(c.st, c.mem, c.files, 1, &ctx);
 }
+
+struct Place {
+  std::optional<int64_t> m;
+  bool near = false;  // a neighbouring row's place
+};
+
+// The section of each line of a text (lines from 1): the number of
+// section headers up to it, -1 on a header itself.
+std::vector<int> sections_of(std::string_view text) {
+  std::vector<int> out{0};
+  int section = 0;
+  size_t from = 0;
+  while (from <= text.size()) {
+    const size_t end = std::min(text.find('\n', from), text.size());
+    const std::string_view line = text.substr(from, end - from);
+    const size_t first = line.find_first_not_of(" \t");
+    const bool header = first != std::string_view::npos && line[first] == '[';
+    if (header) ++section;
+    out.push_back(header ? -1 : section);
+    from = end + 1;
+  }
+  return out;
+}
+
+// The places of one text's rows, for its diagnostics.
+class TextPlaces {
+ public:
+  explicit TextPlaces(std::string_view text) : sections_(sections_of(text)) {}
+
+  // A logged row at `m`, -1 when it has no place: a kind that acts at no
+  // position (`positioned` false: a [generale] row, a train's data), or a
+  // position that is no whole number.
+  void add(int line, int64_t m, bool positioned) {
+    logged_.emplace(line, m);
+    if (m >= 0) placed_.emplace(line, m);
+    if (!positioned) unplaced_sections_.insert(section(line));
+  }
+
+  // Where the view goes for a diagnostic on `line`: its row's place. A row
+  // the compile did not log (a reader stops a row at its first bad value;
+  // an unknown key word is skipped) borrows the place of the nearest row of
+  // its section, the one before it on a tie, when every row of that section
+  // is placed: such sections are written in route order. A [generale]
+  // section mixes placed rows with others, and a header has no place.
+  Place at(int line) const {
+    const auto own = logged_.find(line);
+    if (own != logged_.end()) return own->second >= 0 ? Place{own->second} : Place{};
+    const int s = section(line);
+    if (s < 0 || unplaced_sections_.contains(s)) return {};
+    const auto after = placed_.lower_bound(line);
+    std::optional<std::pair<int, int64_t>> best;
+    if (after != placed_.begin() && section(std::prev(after)->first) == s) {
+      best = *std::prev(after);
+    }
+    if (after != placed_.end() && section(after->first) == s &&
+        (!best || after->first - line < line - best->first)) {
+      best = *after;
+    }
+    if (!best) return {};
+    return {best->second, true};
+  }
+
+ private:
+  int section(int line) const {
+    return line > 0 && static_cast<size_t>(line) < sections_.size()
+               ? sections_[static_cast<size_t>(line)]
+               : -1;
+  }
+
+  std::vector<int> sections_;
+  std::map<int, int64_t> logged_, placed_;
+  std::set<int> unplaced_sections_;
+};
 
 }  // namespace
 
@@ -205,6 +292,12 @@ std::string preview_data_json(const std::string& line_text, const std::string& t
 
   // Rows by the cell their object took, for hover.
   std::map<int64_t, size_t> row_of_cell;
+  TextPlaces line_places(line_text), train_places(train_text);
+  const auto places_of = [&](SourceOrigin::File f) -> TextPlaces* {
+    return f == SourceOrigin::File::kLineDescription    ? &line_places
+           : f == SourceOrigin::File::kTrainDescription ? &train_places
+                                                        : nullptr;
+  };
   Json rows = Json::array();
   Json curves = Json::array();
   for (size_t i = 0; i < c.rows.size(); ++i) {
@@ -216,9 +309,13 @@ std::string preview_data_json(const std::string& line_text, const std::string& t
     const std::span<const RowValue> values = row_kind(r.kind).values;
     const bool placed =
         !values.empty() && (values[0].name == "position_m" || values[0].name == "start_m");
-    const int64_t at = placed && !r.items.empty() ? item_number(r.items, 0) : -1;
+    const int64_t at = placed ? position_item(r.items).value_or(-1) : -1;
     rows.push_back({static_cast<int>(r.kind), std::string(1, file_letter(r.at.file)), r.at.line,
                     r.at.column, utf8(r.at.item), items, r.cell, at});
+    // The place a problem on this row links to: the cell its object took,
+    // else where its row says it acts.
+    const int64_t place = r.cell >= 0 ? cell_start_m(r.cell) : at;
+    if (TextPlaces* p = places_of(r.at.file)) p->add(r.at.line, place, placed || r.cell >= 0);
     if (r.cell >= 0) row_of_cell.emplace(r.cell, i);
     if (r.kind == RowId::kCurve) {
       const auto [side, cls] = curve_side_class(r.at.item);
@@ -306,17 +403,13 @@ std::string preview_data_json(const std::string& line_text, const std::string& t
   // check's messages are UTF-8 already; only the item is the text's own.
   Json diags = Json::array();
   for (const Diagnostic& d : problems) {
-    // Where the view goes for the entry: its position, else its row's cell.
-    Json where = nullptr;
+    // Where the view goes for the entry: its own position, else its row's
+    // place; none for a diagnostic of a whole text or a name.
+    Place place;
     if (d.position_m) {
-      where = *d.position_m;
-    } else if (d.at.line > 0) {
-      for (const LoggedRow& r : c.rows) {
-        if (r.at.file == d.at.file && r.at.line == d.at.line && r.cell >= 0) {
-          where = cell_start_m(r.cell);
-          break;
-        }
-      }
+      place.m = *d.position_m;
+    } else if (const TextPlaces* p = places_of(d.at.file); p != nullptr && d.at.line > 0) {
+      place = p->at(d.at.line);
     }
     Json notes = Json::array();
     for (const DiagnosticNote& n : d.notes) {
@@ -327,7 +420,8 @@ std::string preview_data_json(const std::string& line_text, const std::string& t
     diags.push_back({{"severity", d.severity == Severity::kError ? "error" : "warning"},
                      {"rule", d.rule},
                      {"code", d.code},
-                     {"m", where},
+                     {"m", place.m ? Json(*place.m) : Json(nullptr)},
+                     {"near", place.near},
                      {"file", std::string(1, file_letter(d.at.file))},
                      {"line", d.at.line},
                      {"column", d.at.column},
@@ -337,6 +431,14 @@ std::string preview_data_json(const std::string& line_text, const std::string& t
   }
   data["diagnostics"] = diags;
   data["filesWritten"] = c.result.files_written.size();
+  return data.dump(-1, ' ', false, Json::error_handler_t::replace);
+}
+
+std::string unreadable_data_json(const std::string& last_good, const std::string& why,
+                                 const PreviewRequest& req) {
+  Json data = Json::parse(last_good.empty() ? preview_data_json("", "", req) : last_good);
+  data["diagnostics"] = Json::array();
+  data["readError"] = why;
   return data.dump(-1, ' ', false, Json::error_handler_t::replace);
 }
 
@@ -376,7 +478,8 @@ void add_preview_command(CLI::App& app, PreviewCommand& command) {
       "preview", "Write an interactive HTML page of a line and a train description");
   command.cmd->add_option("LINE_TEXT", r.line_text_path, "Line description text")->required();
   command.cmd->add_option("TRAIN_TEXT", r.train_text_path, "Train description text")->required();
-  CLI::Option* output = command.cmd->add_option("-o,--output", r.output, "HTML file to write");
+  CLI::Option* output =
+      command.cmd->add_option("-o,--output", r.output, "HTML file to write; - for standard output");
   CLI::Option* serve = command.cmd->add_flag(
       "--serve", r.serve, "Serve the page on 127.0.0.1 and update it on every save");
   command.cmd->add_option("--port", r.port, "Port for --serve")
@@ -445,6 +548,11 @@ int run_preview(const PreviewRequest& given, std::ostream& out, std::ostream& er
   } catch (const FileError& e) {
     err << "scenario_tool: " << e.what() << "\n";
     return kExitSoftware;
+  }
+  // "-o -": the page alone on standard output, for a pipe.
+  if (req.output == "-") {
+    out << page;
+    return out ? 0 : kExitCannotCreate;
   }
   try {
     DiskFileSystem().replace_file(req.output, page);

@@ -41,6 +41,12 @@ int run_preview(const PreviewRequest& req, std::ostream& out, std::ostream& err)
 std::string preview_data_json(const std::string& line_text, const std::string& train_text,
                               const PreviewRequest& req);
 
+/// The live page's data while a text cannot be read: `last_good` (the data
+/// of the last texts that could be read; empty before any) with `why` as
+/// its read error and no diagnostics, so that the page lists only that.
+std::string unreadable_data_json(const std::string& last_good, const std::string& why,
+                                 const PreviewRequest& req);
+
 /// The self-contained page around `data_json`. `live`: the page follows the
 /// server's event stream.
 std::string preview_page(const std::string& data_json, bool live);

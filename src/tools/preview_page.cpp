@@ -43,6 +43,7 @@ header button { font: inherit; padding: 2px 10px; }
 .lbl.text { color: #5d6d7e; }
 .lbl.slow { color: #c0392b; }
 .lbl.board { color: #1f4e99; }
+.lbl.note { color: #b03a2e; font-style: italic; }
 #tip { position: absolute; display: none; max-width: 460px; background: #fffff4;
   border: 1px solid #999; box-shadow: 2px 2px 6px rgba(0,0,0,.25); padding: 6px 8px;
   font: 12px monospace; white-space: pre-wrap; pointer-events: none; z-index: 5; }
@@ -50,7 +51,8 @@ aside { width: 400px; overflow-y: auto; border-left: 1px solid #ccc; padding: 8p
 aside h2 { font-size: 14px; margin: 10px 0 6px; }
 #diagnostics ul { list-style: none; padding: 0; margin: 0; }
 #diagnostics li { padding: 4px 6px; margin-bottom: 4px; border-left: 4px solid #c0392b;
-  background: #fdf0ee; cursor: pointer; }
+  background: #fdf0ee; }
+#diagnostics li.placed { cursor: pointer; }
 #diagnostics li.warning { border-color: #e67e22; background: #fef5e7; }
 #diagnostics li .where { color: #555; font-family: monospace; word-break: break-all; }
 #diagnostics li { overflow-wrap: anywhere; }
@@ -59,7 +61,7 @@ table { border-collapse: collapse; width: 100%; }
 td, th { padding: 2px 4px; text-align: left; border-bottom: 1px solid #e4e4e4; font-size: 12px; }
 td.n { text-align: right; font-variant-numeric: tabular-nums; }
 #stations tr { cursor: pointer; }
-#stations tr:hover, #diagnostics li:hover { outline: 1px solid #888; }
+#stations tr:hover, #diagnostics li.placed:hover { outline: 1px solid #888; }
 #legend div { display: flex; align-items: center; gap: 6px; margin: 2px 0; }
 #legend i { display: inline-block; width: 22px; height: 10px; }
 )PAGE";
@@ -92,6 +94,9 @@ const $ = (id) => document.getElementById(id);
 const view = $('view'), planC = $('plan'), profC = $('prof'), labelsEl = $('labels'), tip = $('tip');
 const FONT = '11px sans-serif';
 const LEFT = 112, RIGHT = 16, LABEL_H = 12, GAP = 3;
+// Lanes of labels one above the other: the placer keeps GAP between boxes,
+// so lanes closer than this would refuse every other one.
+const LANE = LABEL_H + GAP + 1;
 const measureCtx = document.createElement('canvas').getContext('2d');
 measureCtx.font = FONT;
 const widthCache = new Map();
@@ -184,7 +189,7 @@ const ROWS = [
   {id: 'boards', title: 'speed boards', h: 22 + LABEL_H + 2},
   {id: 'points', title: 'abbattimento', h: 22},
   {id: 'texts', title: 'text boards', h: 22 + LABEL_H + 4},
-  {id: 'stations', title: 'stations', h: 22 + 3 * (LABEL_H + 2) + 4},
+  {id: 'stations', title: 'stations', h: 22 + 3 * LANE + 2},
   {id: 'problems', title: 'problems', h: 22},
   {id: 'axis', title: 'km', h: 28},
 ];
@@ -265,7 +270,10 @@ function drawPlan(placer) {
   g.clearRect(0, 0, w, h);
   g.fillStyle = '#fbfbf8'; g.fillRect(0, 0, w, h);
   g.fillStyle = '#222'; g.font = 'bold 12px sans-serif'; g.fillText('plan', 10, 18);
-  if (!D.plan) { g.font = FONT; g.fillText('no line plan: the line text built none', LEFT, 40); planFit = null; return; }
+  if (!D.plan) {
+    g.font = FONT; g.fillText('no line plan: the line text built none', LEFT, 40);
+    planFit = null; M.hiddenPlanStations = 0; return;
+  }
   const level = planLevel();
   const a = Math.max(0, lowerBound(level.m, v0, (x) => x) - 1);
   const b = Math.min(level.m.length, lowerBound(level.m, v1, (x) => x) + 1);
@@ -304,12 +312,17 @@ function drawPlan(placer) {
     const [x, y] = planPoint(level, st.pos);
     g.fillStyle = COLOURS.station; g.beginPath(); g.arc(px(x), py(y), 4.5, 0, 7); g.fill();
   }
+  let hidden = 0;
   for (const st of stations) {
     const [x, y] = planPoint(level, st.pos), X = px(x), Y = py(y);
     const t = st.name, tw = textWidth(t);
-    placer.place(t, 'plan-station', [[X + 8, Y - 6], [X - 8 - tw, Y - 6], [X - tw / 2, Y - 20], [X - tw / 2, Y + 8]],
-      LEFT, w - RIGHT, 'station ' + st.name);
+    // Beside the dot, above and below it, then at its corners.
+    const c = [[X + 8, Y - 6], [X - 8 - tw, Y - 6], [X - tw / 2, Y - 20], [X - tw / 2, Y + 8],
+      [X + 6, Y - 19], [X - 6 - tw, Y - 19], [X + 6, Y + 7], [X - 6 - tw, Y + 7]];
+    if (!placer.place(t, 'plan-station', c, LEFT, w - RIGHT, 'station ' + st.name)) hidden++;
   }
+  M.hiddenPlanStations = hidden;
+  hiddenNote(placer, hidden, 28, 'plan');
   // Kilometre marks along the line.
   const step = niceStep((v1 - v0) / 12);
   g.fillStyle = COLOURS.board;
@@ -408,7 +421,7 @@ function drawProfiles(placer) {
     const x = mx(s.pos), t = s.name + (s.time ? ' ' + s.time : ''), tw = textWidth(t);
     const c = [];
     for (let lane = 0; lane < 3; lane++) {
-      const y = top0 + st.top + 22 + lane * (LABEL_H + 2);
+      const y = top0 + st.top + 22 + lane * LANE;
       // Right of the tick, or left of it ending on it (a station at the
       // route's end stands on the plot's right edge).
       c.push([Math.max(LEFT, x - 1), y], [Math.min(x + 1, w - RIGHT) - tw, y]);
@@ -434,8 +447,15 @@ function drawProfiles(placer) {
       placer.place(t, 'km', [[x - tw / 2, top0 + ax.top + 10], [x + 2, top0 + ax.top + 10], [x - tw - 2, top0 + ax.top + 10]], 0, w);
     }
   }
-  g.fillStyle = '#555'; g.font = '10px sans-serif';
-  g.fillText(hidden ? hidden + ' station name' + (hidden > 1 ? 's' : '') + ' hidden: zoom in' : '', 8, st.top + 40);
+  hiddenNote(placer, hidden, top0 + st.top + 20, 'row');
+}
+// How many station names found no room, in the title column left of the
+// plot: two short lines, as the column is narrow.
+function hiddenNote(placer, hidden, y, part) {
+  if (!hidden) return;
+  const lines = [hidden + ' name' + (hidden > 1 ? 's' : '') + ' hidden:', 'zoom in to see'];
+  lines.forEach((t, i) => placer.place(t, 'note note-' + part, [[8, y + i * LANE]], 0, LEFT - 4,
+    hidden + ' station name' + (hidden > 1 ? 's' : '') + ' not labelled here for want of room'));
 }
 function steps(g, runs, row, [lo, hi], colour, zeroLine) {
   const y = (v) => row.top + row.h - 4 - (v - lo) / (hi - lo) * (row.h - 8);
@@ -489,7 +509,11 @@ function drawNow() {
   $('range').textContent = km(Math.round(v0)) + ' – ' + km(Math.round(v1)) + ' km';
   document.body.dataset.view = Math.round(v0) + ',' + Math.round(v1);
 }
-function setView(a, b) {
+// The view the author chose. An update keeps it even when it cannot show it
+// (a route that is shorter for a moment), so that it comes back with the route.
+let wanted = null;
+function setView(a, b) { showView(a, b); wanted = [v0, v1]; }
+function showView(a, b) {
   const L = D.lengthM, minSpan = Math.min(L, 200);
   let span = Math.max(minSpan, Math.min(b - a, L));
   a = Math.max(0, Math.min(a, L - span));
@@ -497,7 +521,10 @@ function setView(a, b) {
   redraw();
 }
 function zoomAt(m, factor) { setView(m - (m - v0) * factor, m + (v1 - m) * factor); }
-function centreOn(m) { const half = (v1 - v0) / 2; setView(m - half, m + half); }
+// A link to a place: centred on it, and zoomed in to a few kilometres
+// unless the view is closer already.
+const GO_SPAN = 5000;
+function goTo(m) { const half = Math.min(v1 - v0, GO_SPAN) / 2; setView(m - half, m + half); }
 function metreAtPlan(x, y) {
   if (!planFit) return null;
   const l = planFit.level;
@@ -656,12 +683,19 @@ function fillPanel() {
   document.title = D.title + ' – route preview';
   const ul = document.querySelector('#diagnostics ul');
   const errors = D.diagnostics.filter((d) => d.severity === 'error').length;
-  document.querySelector('#diagnostics h2').textContent = 'Problems (' + errors + ' error' + (errors === 1 ? '' : 's') +
-    ', ' + (D.diagnostics.length - errors) + ' warning' + (D.diagnostics.length - errors === 1 ? '' : 's') + ')';
-  const items = D.diagnostics.map((d, i) => '<li class="diag ' + d.severity + '" data-i="' + i + '"><b>' + d.severity +
-    (d.code ? ' ' + d.code : '') + '</b> <span class="where">' + esc(where(d)) + (d.m !== null ? ' · ' + km(d.m) + ' km' : '') +
-    '</span><br>' + esc(d.message) + '</li>');
-  if (D.readError) items.unshift('<li class="diag error">' + esc(D.readError) + '</li>');
+  document.querySelector('#diagnostics h2').textContent = D.readError ? 'Problems (a text cannot be read)' :
+    'Problems (' + errors + ' error' + (errors === 1 ? '' : 's') + ', ' + (D.diagnostics.length - errors) + ' warning' +
+    (D.diagnostics.length - errors === 1 ? '' : 's') + ')';
+  // A problem with a place on the route is a link there; one without (a
+  // whole text, a [generale] row) does not look like one.
+  const items = D.diagnostics.map((d, i) => '<li class="diag ' + d.severity + (d.m !== null ? ' placed' : '') +
+    '" data-i="' + i + '"' + (d.m !== null ? ' title="show on the route"' : '') + '><b>' + d.severity +
+    (d.code ? ' ' + d.code : '') + '</b> <span class="where">' + esc(where(d)) +
+    (d.m !== null ? ' · ' + (d.near ? 'near ' : '') + km(d.m) + ' km' : '') + '</span><br>' + esc(d.message) + '</li>');
+  // While a text cannot be read the server keeps the last compile and lists
+  // only the read problem.
+  if (D.readError) items.unshift('<li class="read-error">' + esc(D.readError) +
+    '<br>The view shows the last texts that could be read.</li>');
   ul.innerHTML = items.length ? items.join('') : '<li class="none">no problem found</li>';
   const st = $('status');
   st.textContent = D.readError ? 'a text cannot be read' : errors ? errors + ' error' + (errors > 1 ? 's' : '') : 'compiles cleanly';
@@ -680,23 +714,24 @@ document.querySelector('#diagnostics ul').addEventListener('click', (e) => {
   const li = e.target.closest('li[data-i]');
   if (!li) return;
   const d = D.diagnostics[+li.dataset.i];
-  if (d.m !== null) { setView(d.m - 2500, d.m + 2500); }
+  if (d.m !== null) goTo(d.m);
 });
 $('stations').addEventListener('click', (e) => {
   const tr = e.target.closest('tr[data-m]');
-  if (tr) centreOn(+tr.dataset.m);
+  if (tr) goTo(+tr.dataset.m);
 });
 
 function load(keepView) {
   buildModel();
   fillPanel();
   document.body.dataset.version = D.version || 0;
-  if (keepView) setView(v0, v1); else setView(0, D.lengthM);
+  if (keepView && wanted) showView(wanted[0], wanted[1]); else setView(0, D.lengthM);
 }
 load(false);
 drawNow();
 document.body.dataset.ready = '1';
-window.preview = {setView, view: () => [v0, v1], hiddenStations: () => M.hiddenStations, redraw: drawNow,
+window.preview = {setView, view: () => [v0, v1], hiddenStations: () => M.hiddenStations,
+  hiddenPlanStations: () => M.hiddenPlanStations, redraw: drawNow,
   // Where metre m of a profile row lies in the view, for tests that point at it.
   at: (id, m) => ({x: mx(m), y: layout.planH + ROWS.find((r) => r.id === id).top + 10 - view.scrollTop})};
 

@@ -11,7 +11,6 @@
 #include <boost/beast/http.hpp>
 #include <chrono>
 #include <memory>
-#include <nlohmann/json.hpp>
 #include <set>
 #include <sstream>
 
@@ -213,11 +212,15 @@ class Server {
                       read_from_disk("train description", req_.train_text_path, &train_text, why);
     const auto started = std::chrono::steady_clock::now();
     try {
-      data_ =
-          read ? preview_data_json(line_text, train_text, req_) : preview_data_json("", "", req_);
-      if (!read) {
-        const std::string note = why.str();
-        data_.insert(data_.size() - 1, ",\"readError\":" + nlohmann::json(note).dump());
+      // An editor that saves by renaming leaves a text missing for a moment:
+      // the page keeps the last compile meanwhile, as an empty one would
+      // list problems that are not there and shrink the route under the
+      // author's view.
+      if (read) {
+        last_good_ = preview_data_json(line_text, train_text, req_);
+        data_ = last_good_;
+      } else {
+        data_ = unreadable_data_json(last_good_, why.str(), req_);
       }
     } catch (const std::exception& e) {
       err_ << "scenario_tool: compile failed: " << e.what() << "\n";
@@ -253,6 +256,7 @@ class Server {
   std::set<std::shared_ptr<EventStream>> streams_;
   Stamp line_stamp_, train_stamp_;
   std::string page_, data_;
+  std::string last_good_;  // the data of the last texts that could be read
   uint64_t version_ = 0;
 };
 

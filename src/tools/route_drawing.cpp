@@ -233,8 +233,22 @@ class Drawing {
     const PlanFrame f = plan_frame(pts, top, kHeight, 50);
     plan_line(pts, f);
     plan_legend(f, top, kHeight);
-    plan_labels(pts, f);
+    const size_t unlabelled = plan_labels(pts, f);
+    if (unlabelled != 0) {
+      svg_.text(kLeft, top + kHeight + 16, unlabelled_note(unlabelled, "on the plan"), "start",
+                kNoteStyle);
+    }
     return top + kHeight;
+  }
+
+  static constexpr const char* kNoteStyle = " fill=\"#c0392b\" font-style=\"italic\"";
+
+  // A station name that finds no room is counted, never dropped silently.
+  std::string unlabelled_note(size_t unlabelled, const char* where) const {
+    return fmt::format(
+        "{} of {} station names not labelled {} for want of room; `scenario_tool preview` "
+        "shows them all",
+        unlabelled, stations_.size(), where);
   }
 
   // The line in colours running from the start to the end of the route: a
@@ -274,24 +288,33 @@ class Drawing {
     svg_.text(kLeft + kPlotWidth - 10, top + height - 12, "end", "end", last.c_str());
   }
 
-  void plan_labels(const PlanPoints& pts, const PlanFrame& f) {
+  // Station names and kilometre labels on the plan; returns how many
+  // station names found no room.
+  size_t plan_labels(const PlanPoints& pts, const PlanFrame& f) {
     Labels labels;
+    size_t unlabelled = 0;
     // Stations first: their names matter more than the kilometre labels.
     for (const Station& s : stations_) {
       const size_t i = pts.index_at(s.position_m);
       const double x = f.x(pts.x[i]), y = f.y(pts.y[i]);
       svg_.circle(x, y, 4.5, "#c0392b");
       const double w = text_width(s.label);
-      const Box candidates[] = {{x + 8, y - 5, x + 8 + w, y + 7},
-                                {x - 8 - w, y - 5, x - 8, y + 7},
-                                {x - w / 2, y - 20, x + w / 2, y - 8},
-                                {x - w / 2, y + 9, x + w / 2, y + 21}};
+      // Beside the dot, then above and below it, then at its corners.
+      const Box candidates[] = {
+          {x + 8, y - 5, x + 8 + w, y + 7},      {x - 8 - w, y - 5, x - 8, y + 7},
+          {x - w / 2, y - 20, x + w / 2, y - 8}, {x - w / 2, y + 9, x + w / 2, y + 21},
+          {x + 6, y - 19, x + 6 + w, y - 7},     {x - 6 - w, y - 19, x - 6, y - 7},
+          {x + 6, y + 7, x + 6 + w, y + 19},     {x - 6 - w, y + 7, x - 6, y + 19}};
+      bool placed = false;
       for (const Box& b : candidates) {
+        if (b.x0 < kLeft || b.x1 > kLeft + kPlotWidth) continue;
         if (labels.place(b)) {
           svg_.text(b.x0, b.y1 - 2, s.label, "start", " fill=\"#c0392b\"");
+          placed = true;
           break;
         }
       }
+      if (!placed) ++unlabelled;
     }
     const int64_t step = tick_step(static_cast<double>(axis_end_m_), 30);
     for (int64_t m = 0; m <= axis_end_m_; m += step) {
@@ -309,6 +332,7 @@ class Drawing {
         }
       }
     }
+    return unlabelled;
   }
 
   struct Scale {
@@ -515,11 +539,7 @@ class Drawing {
     }
     y += std::max(lanes_used, 1) * (kLabelHeight + 2) + 6;
     if (unlabelled != 0) {
-      svg_.text(kLeft, y + 10,
-                std::to_string(unlabelled) + " of " + std::to_string(stations_.size()) +
-                    " station names not labelled for want of room; `scenario_tool preview` "
-                    "shows them all",
-                "start", " fill=\"#c0392b\" font-style=\"italic\"");
+      svg_.text(kLeft, y + 10, unlabelled_note(unlabelled, "in this row"), "start", kNoteStyle);
       y += kLabelHeight + 6;
     }
     return y;
@@ -595,40 +615,16 @@ std::string find_stem(const DrawRequest& req, const std::string& dir, std::ostre
   return found.front();
 }
 
-}  // namespace
-
-int run_draw(const DrawRequest& req, std::ostream& out, std::ostream& err) {
-  namespace fs = std::filesystem;
-  std::error_code ec;
-  if (!fs::is_directory(req.dir, ec)) {
-    err << "scenario_tool: '" << req.dir << "' is not a directory\n";
-    return kExitNoInput;
-  }
-  const std::string dir = without_trailing_separators(req.dir);
-  const std::string stem = find_stem(req, dir, err);
-  if (stem.empty()) return kExitUsage;
-
-  RouteFiles route;
-  std::string bytes, why;
-  const std::string grid_path = dir + "/" + stem + ".dat";
-  const std::string sim_path = dir + "/" + stem + ".sim";
-  if (!read_from_disk("train file", sim_path, &bytes, err)) return kExitNoInput;
-  if (!parse_train_file(bytes, &route.stations, &why)) {
-    err << "scenario_tool: " << sim_path << ": " << why << "\n";
-    return kExitBadData;
-  }
-  if (!read_from_disk("cell grid file", grid_path, &bytes, err)) return kExitNoInput;
-  if (!parse_cell_grid(bytes, &route.cells, &why)) {
-    err << "scenario_tool: " << grid_path << ": " << why << "\n";
-    return kExitBadData;
-  }
-
-  // The scenario name, for the line plan's file, comes from the option, else
-  // from the train file's own slot, else from the stem up to its last "_".
+// The scenario and train names, for the title and the line plan's file:
+// the options' names, else the train file's own slots when they give the
+// stem, else the stem split at its last "_".
+std::pair<std::string, std::string> scenario_and_train(const DrawRequest& req,
+                                                       const std::string& stem,
+                                                       const StationTable& stations) {
   std::string scenario = req.scenario_name;
   std::string train = req.train_code;
-  const std::string& slot_scenario = route.stations[kScenarioSlot].name;
-  const std::string& slot_train = route.stations[kTrainSlot].name;
+  const std::string& slot_scenario = stations[kScenarioSlot].name;
+  const std::string& slot_train = stations[kTrainSlot].name;
   if (scenario.empty() && !slot_scenario.empty() && stem == slot_scenario + "_" + slot_train) {
     scenario = slot_scenario;
   }
@@ -637,21 +633,75 @@ int run_draw(const DrawRequest& req, std::ostream& out, std::ostream& err) {
                               : stem.substr(0, stem.rfind('_'));
   }
   if (train.empty()) train = stem.substr(scenario.size() + 1);
-  route.title = scenario + " / " + train;
+  return {scenario, train};
+}
 
-  const std::string plan_path = dir + "/" + scenario + "_linea.dat";
-  if (fs::is_regular_file(plan_path, ec)) {
-    if (!read_from_disk("line plan file", plan_path, &bytes, err)) return kExitNoInput;
-    PlanFile plan;
-    if (!parse_line_plan(bytes, &plan, &why)) {
-      err << "scenario_tool: " << plan_path << ": " << why << "\n";
-      return kExitBadData;
-    }
-    route.plan = std::move(plan);
+// Reads one compiled file with `parse`; 0, or the exit status.
+template <typename Parse>
+int read_compiled(const char* what, const std::string& path, Parse parse, std::ostream& err) {
+  std::string bytes, why;
+  if (!read_from_disk(what, path, &bytes, err)) return kExitNoInput;
+  if (!parse(bytes, &why)) {
+    err << "scenario_tool: " << path << ": " << why << "\n";
+    return kExitBadData;
   }
+  return 0;
+}
 
+// The compiled files of `stem` in `dir`: the train file, the cell grid and,
+// when there is one, the line plan. 0, or the exit status.
+int read_route(const DrawRequest& req, const std::string& dir, const std::string& stem,
+               RouteFiles* route, std::ostream& err) {
+  int status = read_compiled(
+      "train file", dir + "/" + stem + ".sim",
+      [&](const std::string& b, std::string* why) {
+        return parse_train_file(b, &route->stations, why);
+      },
+      err);
+  if (status == 0) {
+    status = read_compiled(
+        "cell grid file", dir + "/" + stem + ".dat",
+        [&](const std::string& b, std::string* why) {
+          return parse_cell_grid(b, &route->cells, why);
+        },
+        err);
+  }
+  if (status != 0) return status;
+  const auto [scenario, train] = scenario_and_train(req, stem, route->stations);
+  route->title = scenario + " / " + train;
+  const std::string plan_path = dir + "/" + scenario + "_linea.dat";
+  std::error_code ec;
+  if (!std::filesystem::is_regular_file(plan_path, ec)) return 0;
+  PlanFile plan;
+  status = read_compiled(
+      "line plan file", plan_path,
+      [&](const std::string& b, std::string* why) { return parse_line_plan(b, &plan, why); }, err);
+  if (status == 0) route->plan = std::move(plan);
+  return status;
+}
+
+}  // namespace
+
+int run_draw(const DrawRequest& req, std::ostream& out, std::ostream& err) {
+  std::error_code ec;
+  if (!std::filesystem::is_directory(req.dir, ec)) {
+    err << "scenario_tool: '" << req.dir << "' is not a directory\n";
+    return kExitNoInput;
+  }
+  const std::string dir = without_trailing_separators(req.dir);
+  const std::string stem = find_stem(req, dir, err);
+  if (stem.empty()) return kExitUsage;
+  RouteFiles route;
+  if (const int status = read_route(req, dir, stem, &route, err); status != 0) return status;
+
+  const std::string svg = route_svg(route);
+  // "-o -": the picture alone on standard output, for a pipe.
+  if (req.output == "-") {
+    out << svg;
+    return out ? 0 : kExitCannotCreate;
+  }
   try {
-    DiskFileSystem().replace_file(req.output, route_svg(route));
+    DiskFileSystem().replace_file(req.output, svg);
   } catch (const FileError& e) {
     err << "scenario_tool: " << e.what() << "\n";
     return kExitCannotCreate;

@@ -43,9 +43,9 @@ struct DrawRequest {
   std::string train_code;
 };
 
-/// Finds and reads the compiled files in req.dir and writes the picture.
-/// Returns 0, 64 when the names cannot be guessed, 65 for a refused file,
-/// 66 for a missing one, 73 when the picture cannot be written.
+/// Finds and reads the compiled files in req.dir and writes the picture
+/// (to `out` alone when req.output is "-"). Returns 0, 64 when the names cannot be guessed, 65 for
+/// a refused file, 66 for a missing one, 73 when the picture cannot be written.
 int run_draw(const DrawRequest& req, std::ostream& out, std::ostream& err);
 
 }  // namespace scenario::tools

@@ -49,24 +49,6 @@ std::string did_you_mean(const std::string& word, const std::vector<std::string>
   return near.empty() ? "" : "; did you mean " + quoted_alternatives(near) + "?";
 }
 
-/// draw writes a file; "-o -" sends the picture to standard output instead.
-int draw_to(DrawRequest req, std::ostream& out, std::ostream& err) {
-  if (req.output != "-") return run_draw(req, out, err);
-  std::error_code ec;
-  const std::filesystem::path tmp =
-      std::filesystem::temp_directory_path(ec) /
-      ("scenario_tool-draw-" + std::to_string(reinterpret_cast<uintptr_t>(&req)) + ".svg");
-  req.output = tmp.string();
-  std::ostringstream said;
-  const int status = run_draw(req, said, err);
-  if (status == 0) {
-    std::ifstream in(tmp, std::ios::binary);
-    out << in.rdbuf();
-  }
-  std::filesystem::remove(tmp, ec);
-  return status;
-}
-
 }  // namespace
 
 int export_carried(const std::string& dir, const ScenarioData& carried, std::ostream& out,
@@ -265,7 +247,7 @@ int run_tool(const std::vector<std::string>& args, std::ostream& out, std::ostre
                                             : OutputStyle::kText;
     return inspect_file(inspect_path, style, out, err);
   }
-  if (*draw_cmd) return draw_to(draw, out, err);
+  if (*draw_cmd) return run_draw(draw, out, err);
   if (*preview.cmd) return run_preview(preview.req, out, err);
   if (*synth_cmd) return write_synthetic(synth_length, synth_dir, out, err);
   if (explain.chosen()) return explain.run(out, err);

@@ -32,8 +32,10 @@ function checked(line, train) {
 }
 
 // The three texts: the carried scenario, the generated 1000 km route, and
-// the carried scenario with a signal put into a cell already taken and a
-// row of a key word the builder does not know (an error and a warning).
+// the carried scenario with a signal put into a cell already taken, a row
+// of a key word the builder does not know (an error and a warning, both
+// with a place on the route) and a sand value that is no whole number (an
+// error of a [generale] row, with no place).
 function prepare() {
   fs.rmSync(work, {recursive: true, force: true});
   fs.mkdirSync(work, {recursive: true});
@@ -49,6 +51,8 @@ function prepare() {
   const lines = text.split('\r\n');
   const signal = lines.findIndex((l) => l.startsWith('segnale'));
   lines.splice(signal + 1, 0, lines[signal], 'frobnicate,    3000, 1');
+  const sand = lines.findIndex((l) => l.startsWith('sabbia'));
+  lines[sand] = lines[sand].replace(/\d+$/, '$&.5');
   fs.writeFileSync(path.join(bad, train), lines.join('\r\n'), 'latin1');
   return {
     lorvena: [path.join(lor, line), path.join(lor, train)],
@@ -70,6 +74,66 @@ async function labelsOverlap(page) {
     }
     return {count: boxes.length, overlaps: bad.length};
   });
+}
+
+// No station name is dropped without a word: on the plan and in the station
+// row, the names shown and the number in that part's note add up to the
+// stations in view; the notes stay in the title column, left of the plot.
+async function checkStationNames(page, name, when) {
+  const s = await page.evaluate(() => {
+    const data = JSON.parse(document.getElementById('route-data').textContent);
+    const [a, b] = window.preview.view();
+    const noted = (part) => {
+      const n = document.querySelector('.lbl.note-' + part);
+      return n ? parseInt(n.textContent, 10) : 0;
+    };
+    const plotLeft = window.preview.at('stations', a).x + document.getElementById('view').getBoundingClientRect().left;
+    return {
+      inView: data.stations.filter((st) => st.pos >= a && st.pos <= b).length,
+      row: document.querySelectorAll('.lbl.station').length, rowNoted: noted('row'),
+      plan: document.querySelectorAll('.lbl.plan-station').length, planNoted: noted('plan'),
+      // Each note in full: its two lines.
+      noteLines: ['row', 'plan'].map((part) => document.querySelectorAll('.lbl.note-' + part).length),
+      notesRight: Math.max(0, ...[...document.querySelectorAll('.lbl.note')].map((e) => e.getBoundingClientRect().right)),
+      plotLeft,
+    };
+  });
+  check(s.row + s.rowNoted === s.inView && s.plan + s.planNoted === s.inView,
+    `${name}, ${when}: ${s.inView} stations in view; row ${s.row} named + ${s.rowNoted} noted, plan ${s.plan} named + ${s.planNoted} noted`);
+  check([s.rowNoted, s.planNoted].every((n, i) => s.noteLines[i] === (n ? 2 : 0)),
+    `${name}, ${when}: each note shown whole (${s.noteLines.join(' and ')} lines)`);
+  check(s.notesRight <= s.plotLeft, `${name}, ${when}: the notes end at ${Math.round(s.notesRight)} px, left of the plot at ${Math.round(s.plotLeft)} px`);
+  return s;
+}
+
+// A problem with a place is a link that brings the view there; one without
+// does not look like a link.
+async function checkProblemLinks(page, name) {
+  const count = await page.locator('#diagnostics li.diag').count();
+  for (let i = 0; i < count; i++) {
+    await page.evaluate(() => window.preview.setView(0, Infinity));
+    const li = page.locator('#diagnostics li.diag').nth(i);
+    const {m, cursor} = await li.evaluate((e) => ({
+      m: JSON.parse(document.getElementById('route-data').textContent).diagnostics[+e.dataset.i].m,
+      cursor: getComputedStyle(e).cursor}));
+    check((m !== null) === (cursor === 'pointer'), `${name}: problem ${i + 1} at ${m} m, cursor ${cursor}`);
+    if (m === null) continue;
+    await li.click();
+    await page.waitForTimeout(50);
+    const [a, b] = await page.evaluate(() => window.preview.view());
+    check(a <= m && m <= b && b - a <= 5000, `${name}: a click on problem ${i + 1} shows ${(a / 1000).toFixed(1)}–${(b / 1000).toFixed(1)} km`);
+  }
+}
+
+// At the whole route, a click on a station's row goes there.
+async function checkStationRowLink(page, name) {
+  await page.locator('#fit').click();
+  const row = page.locator('#stations tbody tr').nth(Math.floor(await page.locator('#stations tbody tr').count() / 2));
+  const m = +(await row.getAttribute('data-m'));
+  await row.click();
+  await page.waitForTimeout(50);
+  const [a, b] = await page.evaluate(() => window.preview.view());
+  check(a <= m && m <= b && b - a <= 5000, `${name}: a click on the station at ${m} m shows ${(a / 1000).toFixed(1)}–${(b / 1000).toFixed(1)} km`);
 }
 
 async function inspectPage(page, name, expected) {
@@ -105,7 +169,9 @@ async function inspectPage(page, name, expected) {
     `${name}: listed errors ${state.errorItems}, warnings ${state.warningItems}`);
   const first = await labelsOverlap(page);
   check(first.count > 0 && first.overlaps === 0, `${name}: ${first.count} labels, none overlapping, at the first view`);
-  const hiddenFirst = await page.evaluate(() => window.preview.hiddenStations());
+  const namesFirst = await checkStationNames(page, name, 'first view');
+  // The README's picture: the first view, with no tooltip.
+  await page.screenshot({path: path.join(artifacts, `preview-${name}.png`)});
   // Hover over the first station: its row as written, with the values named.
   const box = await page.locator('#view').boundingBox();
   const station = await page.evaluate(() => {
@@ -116,7 +182,7 @@ async function inspectPage(page, name, expected) {
   const tipText = await page.locator('#tip').textContent();
   check(tipText.includes("station " + station.name) && /:\d+/.test(tipText) && tipText.includes('position_m ='),
     `${name}: hover on ${station.name} shows its row (${tipText.split('\n')[2] || tipText})`);
-  await page.screenshot({path: path.join(artifacts, `preview-${name}.png`)});
+  await page.screenshot({path: path.join(artifacts, `preview-${name}-hover.png`)});
   // Zoom in with the wheel over the middle of the profiles.
   const prof = await page.locator('#prof').boundingBox();
   await page.mouse.move(prof.x + prof.width / 2, prof.y + 120);
@@ -124,10 +190,13 @@ async function inspectPage(page, name, expected) {
   await page.waitForTimeout(300);
   const zoomed = await labelsOverlap(page);
   const view = await page.evaluate(() => window.preview.view());
-  const hiddenZoomed = await page.evaluate(() => window.preview.hiddenStations());
   check(zoomed.overlaps === 0, `${name}: ${zoomed.count} labels, none overlapping, zoomed in to ${(view[0] / 1000).toFixed(1)}–${(view[1] / 1000).toFixed(1)} km`);
-  check(hiddenZoomed <= hiddenFirst, `${name}: station names hidden ${hiddenFirst} → ${hiddenZoomed} when zoomed in`);
+  const namesZoomed = await checkStationNames(page, name, 'zoomed in');
+  check(namesZoomed.rowNoted <= namesFirst.rowNoted && namesZoomed.planNoted <= namesFirst.planNoted,
+    `${name}: station names hidden in the row ${namesFirst.rowNoted} → ${namesZoomed.rowNoted}, on the plan ${namesFirst.planNoted} → ${namesZoomed.planNoted} when zoomed in`);
   await page.screenshot({path: path.join(artifacts, `preview-${name}-zoomed.png`)});
+  await checkStationRowLink(page, name);
+  await checkProblemLinks(page, name);
 }
 
 async function staticPages(browser, texts) {
@@ -205,6 +274,33 @@ async function served(browser, [line, train]) {
   const after = await page.evaluate(() => document.body.dataset.view);
   check(after === before, `serve: the view stays where it was (${before} → ${after})`);
   await page.screenshot({path: path.join(artifacts, 'preview-serve.png')});
+
+  // An editor that saves by renaming leaves the text missing for a moment:
+  // the page lists only that, keeps the last compile and the view, and
+  // takes the text up again once it is back.
+  const panel = () => page.evaluate(() => ({
+    view: document.body.dataset.view,
+    readError: document.querySelector('#diagnostics li.read-error')?.textContent || '',
+    problems: [...document.querySelectorAll('#diagnostics li.diag')].map((e) => e.textContent),
+    stations: document.querySelectorAll('#stations tbody tr').length,
+  }));
+  const stations = (await panel()).stations;
+  const aside = train + '.saving';
+  fs.renameSync(train, aside);
+  await page.waitForFunction(() => document.querySelector('#diagnostics li.read-error') !== null,
+    null, {timeout: 10000, polling: 20});
+  const missing = await panel();
+  check(missing.problems.length === 0 && missing.view === before && missing.stations === stations,
+    `serve: a missing text is the only problem listed, the route and the view stay (${missing.readError.slice(0, 60)}…; ` +
+    `${missing.problems.length} problems, view ${missing.view}, ${missing.stations} stations)`);
+  await page.screenshot({path: path.join(artifacts, 'preview-serve-unreadable.png')});
+  await new Promise((r) => setTimeout(r, 1000));
+  fs.renameSync(aside, train);
+  await page.waitForFunction(() => document.querySelector('#diagnostics li.read-error') === null,
+    null, {timeout: 10000, polling: 20});
+  const back = await panel();
+  check(back.view === before && back.problems.length === 1 && back.problems[0].includes('frobnicate'),
+    `serve: the text back, its one warning is listed again and the view stays (${back.view}; ${back.problems.join('; ')})`);
   await page.close();
 
   server.kill('SIGTERM');

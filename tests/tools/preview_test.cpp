@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <filesystem>
 #include <nlohmann/json.hpp>
+#include <optional>
 #include <regex>
 
 #include "compiler/row_kinds.h"
@@ -188,6 +191,84 @@ TEST(Preview, ProblemsAreCheckDiagnosticsAtTheirRowsAndPlaces) {
   EXPECT_EQ(last["severity"], "warning");
   EXPECT_EQ(last["rule"], "unknown-key");
   EXPECT_EQ(last["line"], first["line"].get<int>() + 1);
+}
+
+// Every problem on a row links to where its row acts, even when the row took
+// no cell or the reader stopped on it; one that has no place on the route
+// is no link at all.
+TEST(Preview, ProblemsLinkToTheirRowsPlaces) {
+  Carried c;
+  std::string line = read_file(c.line);
+  const struct {
+    const char* after;  // the carried row the case goes after
+    const char* row;
+    const char* rule;
+    std::optional<int64_t> m;
+    bool near;
+  } cases[] = {
+      // A curve takes no cell: its start.
+      {"curvas4,  950,  550\r\n", "curvaz3, 5000, 400", "curve-key", 5000, false},
+      // A row read with an item too many: its position.
+      {"pendenza,  2100,   25\r\n", "pendenza, 6000, -8, 4", "value-count", 6000, false},
+      // A row the reader stopped on: the place of the row before it.
+      {"pendenza,  1350,   19\r\n", "pendenza, 1350, 12.5", "not-whole-number", 1350, true},
+      // A [generale] row acts nowhere on the route.
+      {"sfondo tre,    1\r\n", "sfondo tre,    1.5", "not-whole-number", std::nullopt, false},
+  };
+  for (const auto& k : cases) {
+    const size_t at = line.find(k.after);
+    ASSERT_NE(at, std::string::npos) << k.after;
+    line.insert(at + std::string(k.after).size(), std::string(k.row) + "\r\n");
+  }
+  write_file(c.line, line);
+  const auto r = run({"preview", c.line, c.train, "-o", c.dir / "route.html"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  const Json d = page_data(read_file(c.dir / "route.html"));
+  for (const auto& k : cases) {
+    SCOPED_TRACE(k.row);
+    const size_t at = line.find(std::string("\n") + k.row + "\r\n");
+    const int line_no = static_cast<int>(std::count(line.begin(), line.begin() + at + 1, '\n')) + 1;
+    const Json* found = nullptr;
+    for (const Json& p : d["diagnostics"]) {
+      if (p["file"] == "L" && p["line"] == line_no && p["rule"] == k.rule) found = &p;
+    }
+    ASSERT_NE(found, nullptr) << d["diagnostics"].dump();
+    EXPECT_EQ((*found)["m"], k.m ? Json(*k.m) : Json(nullptr));
+    EXPECT_EQ((*found)["near"], k.near);
+  }
+}
+
+// An editor that saves by renaming leaves a text missing for a moment: the
+// live page keeps the last compile and lists only the read problem.
+TEST(Preview, UnreadableTextKeepsTheLastCompile) {
+  Carried c;
+  PreviewRequest req;
+  req.scenario_name = "LORVENA";
+  req.train_code = "KQ3390";
+  const std::string good = preview_data_json(read_file(c.line), read_file(c.train), req);
+  const Json kept = Json::parse(unreadable_data_json(good, "cannot read T-.txt", req));
+  const Json before = Json::parse(good);
+  EXPECT_EQ(kept["readError"], "cannot read T-.txt");
+  EXPECT_TRUE(kept["diagnostics"].empty());
+  for (const char* same : {"lengthM", "stations", "profiles", "plan"}) {
+    EXPECT_EQ(kept[same], before[same]) << same;
+  }
+  // Before any text could be read: an empty route, and still the read
+  // problem alone, not the problems of two empty texts.
+  const Json first = Json::parse(unreadable_data_json("", "cannot read L.txt", req));
+  EXPECT_EQ(first["readError"], "cannot read L.txt");
+  EXPECT_TRUE(first["diagnostics"].empty());
+  EXPECT_TRUE(first["stations"].empty());
+}
+
+TEST(Preview, DashWritesThePageToStandardOutput) {
+  Carried c;
+  const auto r = run({"preview", c.line, c.train, "-o", "-"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out.rfind("<!DOCTYPE html>", 0), 0u) << r.out.substr(0, 80);
+  EXPECT_TRUE(page_data(r.out).is_object());
+  EXPECT_EQ(r.err, "");
+  EXPECT_FALSE(std::filesystem::exists("-"));
 }
 
 TEST(Preview, DataCannotEndItsScriptElement) {
