@@ -85,7 +85,8 @@ constexpr CheckRule kRules[] = {
      "from the next row, or reads the extra ones as keys",
      "segnale, 4500, 2, 4, 1, 0, 0, 0, 0, 0, 0"},
     {"blank-separated", Severity::kWarning,
-     "the items of a row are separated by blanks or tabs: the whole row becomes one key item",
+     "the items of a row are separated by blanks, tabs or semicolons rather than commas: the "
+     "whole row becomes one key item",
      "velocita 1000 80"},
     {"utf-8-text", Severity::kWarning,
      "the text is UTF-8; the builder reads code page 1252, so accented letters turn into two "
@@ -113,12 +114,17 @@ constexpr CheckRule kRules[] = {
      "18,40,0 then 18,20,0"},
     {"schedule-too-fast", Severity::kWarning,
      "the time between two stations is shorter than the fastest run the speed limits allow (every "
-     "50 m cell at the lower of line speed and slow-down speed, no acceleration, no dwell)",
+     "50 m cell at the lower of line speed and slow-down speed, no acceleration, no dwell); not "
+     "judged while a speed or slow-down row has a fault of its own",
      "8000 m at 80 km/h scheduled in 5 minutes"},
     {"curve-key", Severity::kWarning,
      "a curve key other than \"curvas\" or \"curvad\" and one class digit: the builder reads "
      "any key with an \"s\" as left-hand, any other as right-hand",
      "curvaz2, 9000, 400"},
+    {"value-range", Severity::kWarning,
+     "a value inside its type but outside the range its row documents: the builder accepts it "
+     "silently, and a value too wide for its field is stored as its low bits",
+     "pendenza, 4000, -200 (stored as 56 per mille)"},
 };
 
 }  // namespace

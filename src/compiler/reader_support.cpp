@@ -7,56 +7,6 @@
 
 namespace scenario {
 
-std::string_view rule_for_code(int32_t code) {
-  switch (code) {
-    case kRouteLengthRefused:
-      return "route-length";
-    case kProgressiveOffStep:
-    case kRepetitionFirstNotOnGrid:
-    case kRepetitionSecondNotOnGrid:
-    case kStationOffStep:
-    case kStationLengthOffStep:
-      return "off-step";
-    case kRepetitionWithoutCodeCount:
-      return "repetition-codes";
-    case kTextBoardCellTaken:
-    case kPointCellTaken:
-    case kSignalCellTaken:
-    case kWarningCellTaken:
-    case kStartCellTaken:
-    case kEndCellTaken:
-    case kBeforeWarningCellTaken:
-    case kSpeedBoardCellTaken:
-      return "cell-taken";
-    case kObjectOutsideGrid:
-      return "outside-grid";
-    case kTableFull:
-    case kTooManyMontagna:
-      return "table-full";
-    case kNoRoomBesideSignal:
-    case kNoRoomBeforeSlowDown:
-    case kNoRoomInsideSlowDown:
-      return "no-room-for-point";
-    case kStationGap:
-      return "station-gap";
-    case kStationTooNearStart:
-      return "station-too-near-start";
-    case kReadFailure:
-      return "read-failure";
-    case kFileNotFound:
-      return "no-line-description";
-    case kNoGeneralSection:
-      return "no-general-section";
-    case kBadCurve:
-      return "bad-curve";
-    case kMarkerSlotTaken:
-    case kCheckCodeSlotTaken:
-      return "reserved-slot";
-    default:
-      return "read-failure";
-  }
-}
-
 void DescriptionReader::record(Problem p, RowOutcome how) {
   st_.error_code = p.code;
   if (p.position_m) st_.error_position_m = *p.position_m;
@@ -74,7 +24,8 @@ void DescriptionReader::record(Problem p, RowOutcome how) {
     } else {
       note = "the builder stops at this row and skips the train description entirely";
     }
-    p.notes.push_back(DiagnosticNote{p.at, std::move(note)});
+    p.notes.push_back(p.builder_stop ? std::move(*p.builder_stop)
+                                     : DiagnosticNote{p.at, std::move(note)});
   }
   if (check_->sink == nullptr) return;
   // A diagnostic points at the row's key item; a value on a later line of
@@ -151,7 +102,11 @@ RowOutcome DescriptionReader::after_row(const RowKind& kind, RowOutcome o) {
 
 SourceOrigin DescriptionReader::anchor_at_row(const RunFailure& failure) const {
   SourceOrigin at = key_origin_;
-  if (failure.line() == key_origin_.line) {
+  if (failure.line() > 0 && failure.line() < key_origin_.line) {
+    // A value of an earlier row that fails only where this row uses it:
+    // the earlier row is at fault.
+    at = SourceOrigin{file_, failure.line(), failure.column(), failure.item()};
+  } else if (failure.line() == key_origin_.line) {
     at.column = failure.column();
     at.item = failure.item();
   } else if (failure.line() > key_origin_.line) {

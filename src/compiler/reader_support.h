@@ -14,6 +14,7 @@
 #include "compiler/row_kinds.h"
 #include "model/build_state.h"
 #include "model/cell_writers.h"
+#include "model/error_code.h"
 #include "model/run_failure.h"
 #include "platform/file_system.h"
 
@@ -40,6 +41,8 @@ struct Problem {
   std::vector<DiagnosticNote> notes;
   /// The rule, where the code alone does not say it.
   std::string_view rule = {};
+  /// Where and how the builder stops, where that is not "at this row".
+  std::optional<DiagnosticNote> builder_stop = {};
 };
 
 /// One handler per row kind of a zone, in the zone's order.
@@ -61,8 +64,69 @@ constexpr bool binds_zone_in_order(const RowBinding<Reader> (&bindings)[N], Zone
   return true;
 }
 
-/// The rule id check mode gives a code.
-std::string_view rule_for_code(int32_t code);
+/// The rule id check mode gives a code; empty for a code the build never
+/// ends with.
+constexpr std::string_view rule_for_code(int32_t code) {
+  switch (code) {
+    case kRouteLengthRefused:
+      return "route-length";
+    case kProgressiveOffStep:
+    case kRepetitionFirstNotOnGrid:
+    case kRepetitionSecondNotOnGrid:
+    case kStationOffStep:
+    case kStationLengthOffStep:
+      return "off-step";
+    case kRepetitionWithoutCodeCount:
+      return "repetition-codes";
+    case kTextBoardCellTaken:
+    case kPointCellTaken:
+    case kSignalCellTaken:
+    case kWarningCellTaken:
+    case kStartCellTaken:
+    case kEndCellTaken:
+    case kBeforeWarningCellTaken:
+    case kSpeedBoardCellTaken:
+      return "cell-taken";
+    case kObjectOutsideGrid:
+      return "outside-grid";
+    case kTableFull:
+    case kTooManyMontagna:
+      return "table-full";
+    case kNoRoomBesideSignal:
+    case kNoRoomBeforeSlowDown:
+    case kNoRoomInsideSlowDown:
+      return "no-room-for-point";
+    case kStationGap:
+      return "station-gap";
+    case kStationTooNearStart:
+      return "station-too-near-start";
+    case kReadFailure:
+      return "read-failure";
+    case kFileNotFound:
+      return "no-line-description";
+    case kNoGeneralSection:
+      return "no-general-section";
+    case kBadCurve:
+      return "bad-curve";
+    case kMarkerSlotTaken:
+    case kCheckCodeSlotTaken:
+      return "reserved-slot";
+    default:
+      return {};
+  }
+}
+
+namespace reader_support_detail {
+constexpr bool every_code_has_a_rule() {
+  for (const ErrorCodeInfo& info : kErrorCodes) {
+    if (info.code != kNoError && rule_for_code(info.code).empty()) return false;
+  }
+  return true;
+}
+}  // namespace reader_support_detail
+// A code without a rule would reach check's output under no rule at all.
+static_assert(reader_support_detail::every_code_has_a_rule(),
+              "rule_for_code: every code of kErrorCodes needs its check rule");
 
 /// The diagnostic check mode makes of a problem: an error under `rule`, its
 /// message led by the builder's code.

@@ -74,20 +74,21 @@ constexpr RowValue kCurveValues[] = {
 constexpr RowValue kMontagnaValues[] = {
     {"start_m", ValueType::kLong, "m", 0, kPositionMax, "first cell round(start_m / 50)"},
     {"end_m", ValueType::kLong, "m", 0, kPositionMax, "last cell round(end_m / 50 - 1)"},
-    {"montagna_type", ValueType::kLong, "", 0, 255,
+    {"montagna_type", ValueType::kLong, "", 0, 265,
      "montagna_type of every cell of the range (low 8 bits); above 10: 10 less, and a montagna "
-     "marker (kind 11) in every fourth empty cell of the range; 3 when the range starts 150 m "
-     "or less after the previous one ends"},
+     "marker (kind 11) in every fourth empty cell of the range, so up to 265 fits the byte; 3 "
+     "when the range starts 150 m or less after the previous one ends"},
 };
 
 constexpr RowValue kSpeedBoardValues[] = {
     {"position_m", ValueType::kLong, "m", 0, kPositionMax,
      "cell round(position_m / 50 + 1) becomes a speed board (kind 6)"},
-    {"left_speed_a_kmh", ValueType::kLong, "km/h", 0, 1600,
-     "value1 = round(left_speed_a_kmh * 20 + right_speed_a_kmh / 5)"},
-    {"left_speed_b_kmh", ValueType::kLong, "km/h", 0, 1600,
+    {"left_speed_a_kmh", ValueType::kLong, "km/h", 0, 1637,
+     "value1 = round(left_speed_a_kmh * 20 + right_speed_a_kmh / 5), at most 32767: 1637 km/h "
+     "fits beside any right-hand speed; a value that does not fit fails the read (code 25)"},
+    {"left_speed_b_kmh", ValueType::kLong, "km/h", 0, 1637,
      "value2 = round(left_speed_b_kmh * 20 + right_speed_b_kmh / 5)"},
-    {"left_speed_c_kmh", ValueType::kLong, "km/h", 0, 1600,
+    {"left_speed_c_kmh", ValueType::kLong, "km/h", 0, 1637,
      "value3 = round(left_speed_c_kmh * 20 + right_speed_c_kmh / 5)"},
     {"left_stripes", ValueType::kLong, "", 0, 9, "value4 = left_stripes * 10 + right_stripes"},
     {"right_speed_a_kmh", ValueType::kLong, "km/h", 0, 95,
@@ -118,7 +119,9 @@ constexpr RowValue kSpeedLimitValues[] = {
     {"position_m", ValueType::kLong, "m", 0, kPositionMax,
      "the speed holds from cell round(position_m / 50) on"},
     {"speed_kmh", ValueType::kLong, "km/h", 0, 1277,
-     "speed_code of the cells up to the next speed row: round(speed_kmh / 5)"},
+     "speed_code of the cells up to the next speed row: round(speed_kmh / 5), one byte; a speed "
+     "whose code leaves the byte fails the read (code 25) where the next speed row or the end "
+     "of the text fills it into the cells"},
 };
 constexpr RowValue kAdhesionValues[] = {
     {"position_m", ValueType::kLong, "m", 0, kPositionMax,

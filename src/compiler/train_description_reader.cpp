@@ -153,7 +153,36 @@ class TrainReader : public DescriptionReader {
     } while (index < ub_ - 2);
   }
 
-  uint8_t speed_byte() const { return round_byte(running_speed_ / 5.0); }
+  /// The speed code of the running speed. A code that does not fit a byte
+  /// fails the read at the first cell it would be written into; the row
+  /// that gave the speed is at fault, not the place of the fill.
+  uint8_t speed_byte() const {
+    try {
+      return round_byte(running_speed_ / 5.0);
+    } catch (const RunFailure& failure) {
+      throw RunFailure(failure.what(), speed_at_.line, speed_at_.column, speed_at_.item);
+    }
+  }
+
+  /// Runs `fill` with a writer of the running speed. Check mode reports a
+  /// speed that fails there once, at its own row, with where the builder
+  /// stops (`stop_at`, or the end of the text), and fills the cells
+  /// without writing them, as far as the builder would have gone.
+  template <typename Fill>
+  void fill_speed(const std::optional<SourceOrigin>& stop_at, Fill fill) {
+    const auto write = [this](TrackCell& cell) { cell.speed_code = speed_byte(); };
+    if (check_ == nullptr) {
+      fill(write);
+      return;
+    }
+    try {
+      fill(write);
+    } catch (const RunFailure&) {
+      report_speed_out_of_range(stop_at);
+      fill([](TrackCell&) {});
+    }
+  }
+  void report_speed_out_of_range(const std::optional<SourceOrigin>& stop_at);
 
   bool beyond_grid(int32_t p, int32_t room_m) const {
     // A position this close to the 32-bit limit fails the read rather than
@@ -174,6 +203,8 @@ class TrainReader : public DescriptionReader {
   int32_t adhesion_fill_ = 0;
   int32_t running_speed_ = 0;
   int32_t running_adhesion_ = 0;
+  /// The speed item of the row that set running_speed_.
+  SourceOrigin speed_at_;
   int32_t station_ = kFirstStationSlot;
   /// The row of each station slot, for the notes of check mode.
   std::array<SourceOrigin, kStationSlots> station_at_{};
@@ -231,13 +262,52 @@ RowOutcome TrainReader::speed_limit() {
   const int32_t p = in_.read_long();
   const SourceOrigin at = here();
   const int32_t s = in_.read_long();
+  const SourceOrigin speed_item = here();
   if (beyond_grid(p, kObjectRoomM)) return stop_beyond_grid(p, at, "the speed limit");
   const int32_t c = cell_below(p);
   if (c > 0) {
-    fill_profile(speed_fill_, c, [this](TrackCell& cell) { cell.speed_code = speed_byte(); });
+    fill_speed(key_origin_, [&](const auto& write) { fill_profile(speed_fill_, c, write); });
   }
   running_speed_ = s;
+  speed_at_ = speed_item;
   return RowOutcome::kGoOn;
+}
+
+void TrainReader::report_speed_out_of_range(const std::optional<SourceOrigin>& stop_at) {
+  const RowValue& value = row_kind(RowId::kSpeedLimit).values[1];
+  const bool negative = running_speed_ < 0;
+  std::string message = "the speed " + std::to_string(running_speed_) + " km/h is " +
+                        (negative ? "negative" : "too high") +
+                        ": the builder keeps a speed as round(speed / 5) in one byte, so it "
+                        "must be " +
+                        (negative ? std::to_string(value.min) + " to " : "at most ") +
+                        std::to_string(value.max) + " km/h; ";
+  // Said as the builder's stop only where the builder still reads.
+  const bool first = !builder_stop_;
+  Problem p{kReadFailure, std::nullopt, speed_at_, {}, {}};
+  if (stop_at) {
+    message +=
+        std::string(first ? "the builder stops reading the train description" : "the read fails") +
+        " at line " + std::to_string(stop_at->line) + ", where the next \"" +
+        std::string(row_kind(RowId::kSpeedLimit).key) +
+        "\" row makes it fill the cells with this speed";
+    p.builder_stop = DiagnosticNote{*stop_at,
+                                    "the builder stops reading the train description at this "
+                                    "row, filling the cells with the speed of line " +
+                                        std::to_string(speed_at_.line)};
+  } else if (first) {
+    message +=
+        "the builder reads the rest of the train description, then stops when it fills the "
+        "last cells with this speed: they keep speed 0, and those after the last \"" +
+        std::string(row_kind(RowId::kAdhesion).key) + "\" row adhesion 0";
+    p.builder_stop = DiagnosticNote{speed_at_,
+                                    "the builder stops at the end of the train description, "
+                                    "filling the last cells with this speed"};
+  } else {
+    message += "the read fails at the end of the text, where the last cells are filled with it";
+  }
+  p.message = std::move(message);
+  record(std::move(p), RowOutcome::kEnd);
 }
 
 RowOutcome TrainReader::adhesion() {
@@ -447,7 +517,9 @@ RowOutcome TrainReader::station() {
         "this station's area starts at " + std::to_string(r.area_start_m) + " m, less than " +
             std::to_string(kStationGapM) + " m after the previous station's area ends (" +
             std::to_string(previous.area_end_m) + " m)",
-        {DiagnosticNote{station_at_[static_cast<size_t>(i - 1)], "the previous station"}}});
+        {DiagnosticNote{station_at_[static_cast<size_t>(i - 1)],
+                        "the previous station, \"" + previous.name + "\", whose area ends at " +
+                            std::to_string(previous.area_end_m) + " m"}}});
   }
   ++station_;
   // At least two slots stay free between the last station and the lowest
@@ -553,7 +625,7 @@ void TrainReader::end_stage() {
   delete_text();
   // The last values reach cell UB - 3; the top cells only get one when the
   // fill index already stands there.
-  complete_profile(speed_fill_, [this](TrackCell& cell) { cell.speed_code = speed_byte(); });
+  fill_speed(std::nullopt, [&](const auto& write) { complete_profile(speed_fill_, write); });
   complete_profile(adhesion_fill_,
                    [this](TrackCell& cell) { cell.adhesion_code = low8(running_adhesion_); });
   for (int k = 0; k < 3; ++k) {

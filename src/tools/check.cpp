@@ -43,17 +43,25 @@ Diagnostic diagnostic_from_report(const CompileReport& r, int32_t code) {
   Diagnostic d;
   d.severity = Severity::kError;
   d.code = code;
-  d.at = r.origin;
-  d.rule = std::string(rule_of_code(code, r.origin));
+  const bool fatal = code == kMarkerSlotTaken || code == kCheckCodeSlotTaken;
+  // A fatal code belongs to cell 1, not to the row of the recorded code.
+  d.at = fatal ? r.fatal_origin : r.origin;
+  d.rule = std::string(rule_of_code(code, d.at));
   d.message = fmt::format("code {}: {}", code, error_code_meaning(code));
   if (code_has_position(code)) {
     d.position_m = r.error_position_m;
     d.message += fmt::format(", at {} m", r.error_position_m);
   }
-  if (code == kMarkerSlotTaken || code == kCheckCodeSlotTaken)
+  if (fatal) {
     d.message += "; the builder stops with its error box and writes no file";
-  if (r.origin.line > 0) {
-    d.end_column = r.origin.column + static_cast<int>(r.origin.item.size());
+    if (!r.fatal_key.empty()) {
+      d.message += fmt::format(
+          "; cell 1 holds the object of this \"{}\" row: move it further along the route",
+          r.fatal_key);
+    }
+  }
+  if (d.at.line > 0) {
+    d.end_column = d.at.column + static_cast<int>(d.at.item.size());
   }
   return d;
 }
@@ -69,8 +77,15 @@ bool same_row(const Diagnostic& a, const Diagnostic& b) {
 Diagnostic explained_report(const CompileReport& r, int32_t code,
                             const std::vector<Diagnostic>& checked) {
   Diagnostic d = diagnostic_from_report(r, code);
+  // Where the compile names no row, check may name the one to blame (the
+  // general section that lacks its route length, the object in cell 1):
+  // the same code under the same rule, in the same text where one is named.
+  const auto same_place = [&](const Diagnostic& c) {
+    return same_row(c, d) || (d.at.line == 0 && c.rule == d.rule &&
+                              (d.at.file == File::kNone || c.at.file == d.at.file));
+  };
   for (const Diagnostic& c : checked) {
-    if (c.severity == Severity::kError && c.code == code && same_row(c, d) &&
+    if (c.severity == Severity::kError && c.code == code && same_place(c) &&
         (!d.position_m || !c.position_m || *c.position_m == *d.position_m)) {
       return c;
     }
@@ -145,7 +160,7 @@ std::string source_excerpt(std::string_view text, int line, int column, int end_
   if (line <= 0) return {};
   const std::string_view l = line_of(text, line);
   if (l.empty()) return {};
-  std::string out = cp1252_to_utf8(l) + "\n";
+  std::string out = printable_line(l) + "\n";
   const int width = static_cast<int>(l.size());
   const int col = std::clamp(column, 1, width + 1);
   // Tabs stay tabs under the line, so that the caret lines up in any
@@ -184,17 +199,26 @@ std::vector<Diagnostic> check_texts(const std::string& line_text, const std::str
 
   std::vector<Diagnostic> all;
   // The lint names the value that cannot be read; the reader's account of
-  // the same row says less.
-  auto lint_has_read_failure = [&](const Diagnostic& d) {
-    for (const LintResult* l : {&line, &train}) {
-      for (const Diagnostic& x : l->diagnostics) {
-        if (x.code == kReadFailure && same_row(x, d)) return true;
+  // the same row says less, but for where the builder stops, which goes
+  // with the lint's.
+  auto lint_read_failure = [&](const Diagnostic& d) -> Diagnostic* {
+    for (LintResult* l : {&line, &train}) {
+      for (Diagnostic& x : l->diagnostics) {
+        if (x.code == kReadFailure && same_row(x, d)) return &x;
       }
     }
-    return false;
+    return nullptr;
   };
   for (Diagnostic& d : from_readers.items) {
-    if (d.code == kReadFailure && lint_has_read_failure(d)) continue;
+    // The readers quote the items as the text holds them, in code page 1252.
+    d.message = cp1252_to_utf8(d.message);
+    for (DiagnosticNote& n : d.notes) n.message = cp1252_to_utf8(n.message);
+    if (d.code == kReadFailure) {
+      if (Diagnostic* lint = lint_read_failure(d)) {
+        for (DiagnosticNote& n : d.notes) lint->notes.push_back(std::move(n));
+        continue;
+      }
+    }
     all.push_back(std::move(d));
   }
   for (const int32_t code : {report.error_code, report.fatal}) {
@@ -203,7 +227,7 @@ std::vector<Diagnostic> check_texts(const std::string& line_text, const std::str
     const bool known = std::any_of(all.begin(), all.end(), [&](const Diagnostic& x) {
       return x.code == code && same_row(x, d);
     });
-    if (!known && !(code == kReadFailure && lint_has_read_failure(d))) all.push_back(std::move(d));
+    if (!known && !(code == kReadFailure && lint_read_failure(d))) all.push_back(std::move(d));
   }
   for (LintResult* l : {&line, &train}) {
     for (Diagnostic& d : l->diagnostics) all.push_back(std::move(d));
@@ -230,6 +254,21 @@ std::vector<Diagnostic> check_texts(const std::string& line_text, const std::str
       return x.severity == Severity::kError && same_row(x, d);
     });
     if (!(covered && d.rule == "beyond-route")) all.push_back(std::move(d));
+  }
+  // A value out of its range on a row with an error is seldom news: the
+  // error is what to mend first, and often says the same.
+  std::vector<std::pair<File, int>> rows_with_errors;
+  for (const Diagnostic& d : all) {
+    if (d.severity == Severity::kError) rows_with_errors.emplace_back(d.at.file, d.at.line);
+  }
+  std::erase_if(all, [&](const Diagnostic& d) {
+    return d.rule == "value-range" &&
+           std::find(rows_with_errors.begin(), rows_with_errors.end(),
+                     std::pair(d.at.file, d.at.line)) != rows_with_errors.end();
+  });
+  for (Diagnostic& d : all) {
+    d.message = escape_controls(d.message);
+    for (DiagnosticNote& n : d.notes) n.message = escape_controls(n.message);
   }
   std::stable_sort(all.begin(), all.end(), [](const Diagnostic& a, const Diagnostic& b) {
     const int fa = file_rank(a.at.file), fb = file_rank(b.at.file);
@@ -284,7 +323,8 @@ void print_json(const std::vector<Diagnostic>& ds, const CheckedTexts& texts, st
                    {"message", d.message},
                    {"notes", notes}});
   }
-  out << all.dump(2) << "\n";
+  // A path given on the command line need not be UTF-8.
+  out << all.dump(2, ' ', false, Json::error_handler_t::replace) << "\n";
 }
 
 void print_sarif(const std::vector<Diagnostic>& ds, const CheckedTexts& texts, std::ostream& out) {
@@ -334,7 +374,7 @@ void print_sarif(const std::vector<Diagnostic>& ds, const CheckedTexts& texts, s
               {{"driver",
                 {{"name", "scenario_tool"}, {"version", SCENARIO_VERSION}, {"rules", rules}}}}},
              {"results", results}}})}};
-  out << sarif.dump(2) << "\n";
+  out << sarif.dump(2, ' ', false, Json::error_handler_t::replace) << "\n";
 }
 
 int run_check(const CheckRequest& req, CheckFormat format, bool werror, std::ostream& out,

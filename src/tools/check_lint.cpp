@@ -12,6 +12,7 @@
 
 #include "model/cell_geometry.h"
 #include "model/error_code.h"
+#include "model/rounding.h"
 #include "sources/scenario_data.h"
 #include "sources/scenario_validity.h"
 #include "tools/check_spelling.h"
@@ -292,13 +293,113 @@ void lint_number(SourceOrigin::File file, int line, const Item& it, const RowVal
   out.push_back(std::move(d));
 }
 
-std::string value_names(const RowKind& k) {
-  std::string out;
+/// "2 values (position_m, speed_kmh)", "1 value (sand)".
+std::string values_text(const RowKind& k) {
+  std::string names;
   for (const RowValue& v : k.values) {
-    if (!out.empty()) out += ", ";
-    out += v.name;
+    if (!names.empty()) names += ", ";
+    names += v.name;
   }
-  return out;
+  return fmt::format("{} value{} ({})", k.values.size(), k.values.size() == 1 ? "" : "s", names);
+}
+
+/// What stands between the items of a row written without commas.
+std::string separators_of(std::string_view row) {
+  if (row.find(';') != std::string_view::npos) return "semicolons";
+  const bool tabs = row.find('\t') != std::string_view::npos;
+  const bool blanks = row.find(' ') != std::string_view::npos;
+  return tabs && blanks ? "blanks and tabs" : tabs ? "tabs" : "blanks";
+}
+
+/// A number item as the builder reads it (an empty item is 0), or nothing
+/// when it is no whole number.
+std::optional<int64_t> item_value(std::string_view t) {
+  if (t.empty()) return 0;
+  const bool minus = t[0] == '-';
+  const size_t from = (minus || t[0] == '+') ? 1 : 0;
+  int64_t v = 0;
+  const auto [ptr, ec] = std::from_chars(t.data() + from, t.data() + t.size(), v);
+  if (ec != std::errc() || ptr != t.data() + t.size() || from == t.size()) return std::nullopt;
+  return minus ? -v : v;
+}
+
+/// What the builder keeps of a value outside its range, where that is not
+/// the value itself: the low bits of a field too narrow for it, or a time
+/// carried into the next unit. `row` holds the row's values as read.
+std::string kept_as(RowId kind, std::string_view name, int64_t v,
+                    const std::vector<std::optional<int64_t>>& row) {
+  const auto named_value = [&](std::string_view n) -> std::optional<int64_t> {
+    const RowKind& k = row_kind(kind);
+    for (size_t i = 0; i < k.values.size() && i < row.size(); ++i) {
+      if (k.values[i].name == n) return row[i];
+    }
+    return std::nullopt;
+  };
+  int64_t kept = v;
+  std::string unit;
+  switch (kind) {
+    case RowId::kGradient:
+      // The cell holds gradient + 100 in a byte.
+      kept = int64_t{low8(v + 100)} - 100;
+      unit = " per mille";
+      break;
+    case RowId::kAdhesion:
+      kept = low8(v);
+      break;
+    case RowId::kMontagna:
+      kept = low8(v > 10 ? v - 10 : v);
+      if (kept == (v > 10 ? v - 10 : v)) return {};
+      return fmt::format(", and stores it as type {}", kept);
+    case RowId::kSignal:
+      if (name != "time" || named_value("left_type") != 2) return {};
+      kept = low8(v);
+      break;
+    case RowId::kSlowDown:
+    case RowId::kAbbattimento:
+      if (name == "speed_kmh" || name == "second_speed") kept = low16(v);
+      break;
+    case RowId::kStation: {
+      // Minutes and seconds carry over into the next unit; an hour has none.
+      if (name != "minutes" && name != "seconds") return {};
+      const auto h = named_value("hours"), m = named_value("minutes"), s = named_value("seconds");
+      if (!h || !m || !s) return {};
+      const int64_t t = (*h * 60 + *m) * 60 + *s;
+      if (t < 0) return {};
+      return fmt::format(", and the time counts as {}", clock_text(t));
+    }
+    default:
+      break;
+  }
+  if (kept == v) return {};
+  return fmt::format(", and stores it as {}{}", kept, unit);
+}
+
+/// Values the builder reads but that lie outside their documented range:
+/// accepted silently, almost always a mistake. Returns false when there is
+/// one.
+bool lint_ranges(SourceOrigin::File file, int line, const RowKind& kind,
+                 const std::vector<Item>& items, std::vector<Diagnostic>& out) {
+  std::vector<std::optional<int64_t>> values;
+  for (size_t k = 0; k < items.size(); ++k) {
+    values.push_back(kind.values[k].type == ValueType::kText ? std::nullopt
+                                                             : item_value(items[k].text));
+  }
+  bool in_range = true;
+  for (size_t k = 0; k < items.size(); ++k) {
+    const RowValue& expected = kind.values[k];
+    if (!values[k] || (*values[k] >= expected.min && *values[k] <= expected.max)) continue;
+    in_range = false;
+    const int64_t v = *values[k];
+    const Item& it = items[k];
+    const std::string unit = expected.unit.empty() ? "" : " " + std::string(expected.unit);
+    out.push_back(make(
+        Severity::kWarning, "value-range", file, line, static_cast<int>(it.begin) + 1,
+        static_cast<int>(std::max(it.end, it.begin + 1)) + 1,
+        fmt::format("{} {}{} is outside its range {} .. {}{}: the builder accepts it silently{}",
+                    expected.name, v, it.text.empty() ? " (an empty item)" : "", expected.min,
+                    expected.max, unit, kept_as(kind.id, expected.name, v, values))));
+  }
+  return in_range;
 }
 
 enum class Place { kPreamble, kLineGeneral, kLineFeature, kTrain };
@@ -401,21 +502,27 @@ void lint_row(SourceOrigin::File file, const Line& l, const std::optional<Line>&
 
   LintedRow row{kind->id, l.number, {}, {}};
   if (scan.at_end()) {
-    // A whole row in one item: blanks or tabs where the commas belong.
-    if (key.text.find_first_of(" \t") != std::string_view::npos && !kind->values.empty() &&
+    // A whole row in one item: blanks, tabs or semicolons where the commas
+    // belong.
+    if (key.text.find_first_of(" \t;") != std::string_view::npos && !kind->values.empty() &&
         kind->values.front().type != ValueType::kText &&
         key.text.find_first_of("0123456789") != std::string_view::npos &&
         key.text.find_first_of("0123456789") > kind->key.size() / 2) {
       result.diagnostics.push_back(make(
           Severity::kWarning, "blank-separated", file, l.number, key_col, key_end,
-          fmt::format("the items of this \"{}\" row are separated by blanks or tabs: the builder "
-                      "reads the whole row as its key and takes the values from the next rows; "
-                      "separate the items with commas",
-                      kind->key)));
+          fmt::format("the items of this \"{}\" row are separated by {}: the builder reads the "
+                      "whole row as its key and takes the values from the next rows; separate "
+                      "the items with commas",
+                      kind->key, separators_of(key.text))));
+      // The builder reads other values than the row shows.
+      row.complete = false;
+      result.rows.push_back(std::move(row));
       return;
     }
   }
   size_t taken = 0;
+  const size_t errors_before = result.diagnostics.size();
+  std::vector<Item> items;
   for (const RowValue& expected : kind->values) {
     if (scan.at_end()) break;
     const Item it = expected.type == ValueType::kText ? scan.text_item() : scan.number_item();
@@ -423,15 +530,23 @@ void lint_row(SourceOrigin::File file, const Line& l, const std::optional<Line>&
       lint_number(file, l.number, it, expected, result.diagnostics);
     row.values.emplace_back(it.text);
     row.columns.push_back(static_cast<int>(it.begin) + 1);
+    items.push_back(it);
     ++taken;
+  }
+  // A value that cannot be read fails the row already; one that can is
+  // judged against its documented range.
+  if (result.diagnostics.size() != errors_before) {
+    row.complete = false;
+  } else if (!lint_ranges(file, l.number, *kind, items, result.diagnostics)) {
+    row.complete = false;
   }
   const int line_end = static_cast<int>(l.text.size()) + 1;
   if (taken < kind->values.size()) {
+    row.complete = false;
     std::string msg = fmt::format(
-        "\"{}\" takes {} values ({}); this row has {}: the builder takes the missing "
+        "\"{}\" takes {}; this row has {}: the builder takes the missing "
         "{} from the next row",
-        kind->key, kind->values.size(), value_names(*kind), taken,
-        kind->values.size() - taken == 1 ? "one" : "ones");
+        kind->key, values_text(*kind), taken, kind->values.size() - taken == 1 ? "one" : "ones");
     // A missing number fails the read on the next row's key (an error of
     // its own); a missing text takes that key silently, and the row it
     // began is lost.
@@ -453,10 +568,9 @@ void lint_row(SourceOrigin::File file, const Line& l, const std::optional<Line>&
     }
     Diagnostic d = make(
         Severity::kWarning, "value-count", file, l.number, extra_col, line_end,
-        fmt::format("\"{}\" takes {} values ({}); this row has {}: the builder reads the extra "
+        fmt::format("\"{}\" takes {}; this row has {}: the builder reads the extra "
                     "{} as the next key",
-                    kind->key, kind->values.size(), value_names(*kind), taken + extra,
-                    extra == 1 ? "item" : "items"));
+                    kind->key, values_text(*kind), taken + extra, extra == 1 ? "item" : "items"));
     // The usual cause: a comma inside a name, which ends the name there.
     if (kind->values.back().type == ValueType::kText) {
       d.message +=
@@ -654,6 +768,12 @@ std::vector<Diagnostic> lint_semantics(const LintResult& line, const LintResult&
   beyond(File::kLineDescription, line.rows);
   beyond(File::kTrainDescription, train.rows);
 
+  // Speeds from a row the builder reads otherwise than written, or not at
+  // all, would make a bound of no worth: the schedule waits for them.
+  const bool speeds_known =
+      std::none_of(train.rows.begin(), train.rows.end(), [](const LintedRow& r) {
+        return (r.kind == RowId::kSpeedLimit || r.kind == RowId::kSlowDown) && !r.complete;
+      });
   std::vector<Station> stations;
   for (const LintedRow& r : train.rows) {
     if (r.kind != RowId::kStation) continue;
@@ -716,6 +836,7 @@ std::vector<Diagnostic> lint_semantics(const LintResult& line, const LintResult&
       out.push_back(std::move(d));
       continue;
     }
+    if (!speeds_known) continue;
     const int64_t least = fastest_run_s(train.rows, a->position_m, b.position_m);
     const int64_t scheduled = *b.time_s - *a->time_s;
     if (scheduled < least) {

@@ -21,6 +21,10 @@ struct LintedRow {
   int line = 0;
   std::vector<std::string> values;
   std::vector<int> columns;
+  /// False when the builder reads other values than the row shows, or
+  /// fails on them: a value missing or unreadable, items without commas,
+  /// a value outside its range.
+  bool complete = true;
 };
 
 struct LintResult {

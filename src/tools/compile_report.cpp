@@ -69,6 +69,14 @@ CompileReport compile_in_memory(const std::string& line_text, const std::string&
   const ErrorCodeInfo* info = find_error_code(r.error_code);
   const bool from_finishing_pass = info != nullptr && info->position == PositionRule::kCell;
   if (r.error_code != 0 && !from_finishing_pass) r.origin = st.error_origin;
+  if (r.fatal != 0) {
+    // The sealing finds the reserved values of cell 1 taken.
+    const auto holder = st.cell_holders.find(1);
+    if (holder != st.cell_holders.end()) {
+      r.fatal_origin = holder->second.at;
+      r.fatal_key = std::string(holder->second.key);
+    }
+  }
   if (r.origin.file == SourceOrigin::File::kLineDescription) r.origin_path = req.line_text_path;
   if (r.origin.file == SourceOrigin::File::kTrainDescription) r.origin_path = req.train_text_path;
   return r;
@@ -159,11 +167,7 @@ int run_compile(const CompileRequest& given, bool json, std::ostream& out, std::
     removed.push_back(target);
   }
   const bool withheld = req.strict && (report.error_code != 0 || report.fatal != 0);
-  std::string message = report_message(report);
-  if (withheld) {
-    report.files.clear();
-    message += "; --strict: no file written";
-  }
+  if (withheld) report.files.clear();
 
   DiskFileSystem disk;
   for (const std::string& path : report.files) {
@@ -181,45 +185,58 @@ int run_compile(const CompileRequest& given, bool json, std::ostream& out, std::
     }
   }
 
+  // check says more about the same code at the same row, in text and JSON
+  // alike; only a compile that recorded something pays for it.
+  std::vector<Diagnostic> told;
+  if (report.error_code != 0 || report.fatal != 0) {
+    const std::vector<Diagnostic> checked =
+        check_texts(line_text, train_text,
+                    {req.line_text_path, req.train_text_path, req.scenario_name, req.train_code});
+    for (const int32_t code : {report.error_code, report.fatal}) {
+      if (code != 0) told.push_back(explained_report(report, code, checked));
+    }
+  }
+  std::string outcome;
+  if (report.error_code == 0 && report.fatal == 0 && !report.files.empty()) {
+    outcome = "no code recorded";
+  } else if (report.files.empty()) {
+    outcome = withheld            ? "no file written: --strict and a code recorded"
+              : report.fatal != 0 ? "no file written: the builder stops at a reserved slot"
+                                  : "no file written: the line description gave no cell grid";
+  }
+
   if (json) {
     const char* which = description_name(report.origin.file);
-    // Some codes name their description but no item in it (line 0).
-    const bool located = which != nullptr && report.origin.line > 0;
+    // Some codes name their description but no item in it (line 0); check
+    // may still name the row to blame.
+    SourceOrigin at = report.origin;
+    if (at.line == 0 && report.error_code != 0 && !told.empty() && told.front().at.line > 0 &&
+        told.front().at.file == at.file) {
+      at = told.front().at;
+    }
+    const bool located = which != nullptr && at.line > 0;
+    std::string message;
+    for (const Diagnostic& d : told) message += (message.empty() ? "" : "; ") + d.message;
+    if (!outcome.empty()) message += (message.empty() ? "" : "; ") + outcome;
     Json j{{"error_code", report.error_code},
            {"error_position_m", report.error_position_m},
            {"fatal", report.fatal != 0 ? Json(report.fatal) : Json(nullptr)},
            {"files", report.files},
            {"removed", stale_removed},
            {"file", which != nullptr ? Json(which) : Json(nullptr)},
-           {"line", located ? Json(report.origin.line) : Json(nullptr)},
-           {"column", located ? Json(report.origin.column) : Json(nullptr)},
-           {"item", located ? Json(cp1252_to_utf8(report.origin.item)) : Json(nullptr)},
+           {"line", located ? Json(at.line) : Json(nullptr)},
+           {"column", located ? Json(at.column) : Json(nullptr)},
+           {"item", located ? Json(cp1252_to_utf8(at.item)) : Json(nullptr)},
            {"message", message}};
-    out << j.dump(2) << "\n";
+    out << j.dump(2, ' ', false, Json::error_handler_t::replace) << "\n";
   } else {
     for (const std::string& path : report.files) out << "wrote " << path << "\n";
     for (const std::string& path : stale_removed) {
       out << "removed " << path << " (from an earlier run; this run does not write it)\n";
     }
     const CheckedTexts texts{req.line_text_path, line_text, req.train_text_path, train_text};
-    // check says more about the same code at the same row; only a compile
-    // that recorded something pays for it.
-    std::vector<Diagnostic> checked;
-    if (report.error_code != 0 || report.fatal != 0) {
-      checked =
-          check_texts(line_text, train_text,
-                      {req.line_text_path, req.train_text_path, req.scenario_name, req.train_code});
-    }
-    for (const int32_t code : {report.error_code, report.fatal}) {
-      if (code != 0) print_diagnostic(explained_report(report, code, checked), texts, out);
-    }
-    if (report.error_code == 0 && report.fatal == 0 && !report.files.empty()) {
-      out << "no code recorded\n";
-    } else if (report.files.empty()) {
-      out << (withheld            ? "no file written: --strict and a code recorded\n"
-              : report.fatal != 0 ? "no file written: the builder stops at a reserved slot\n"
-                                  : "no file written: the line description gave no cell grid\n");
-    }
+    for (const Diagnostic& d : told) print_diagnostic(d, texts, out);
+    if (!outcome.empty()) out << outcome << "\n";
   }
   if (report.fatal != 0) return kExitFatal;
   return report.error_code != 0 ? kExitProblem : kExitClean;

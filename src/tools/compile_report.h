@@ -34,6 +34,10 @@ struct CompileReport {
   SourceOrigin origin;
   /// The author's path of the description `origin` points into.
   std::string origin_path;
+  /// Check mode: the row whose object holds cell 1, where a fatal code is
+  /// to blame, and its key word. The builder keeps no such record.
+  SourceOrigin fatal_origin;
+  std::string fatal_key;
 };
 
 /// Runs the compile stage on the two texts in a MemoryFileSystem under the

@@ -13,7 +13,12 @@ bool read_from_disk(const std::string& what, const std::string& path, std::strin
                     std::ostream& err) {
   DiskFileSystem disk;
   if (!disk.is_regular_file(path)) {
-    err << "scenario_tool: cannot read the " << what << " '" << path << "': no such file\n";
+    const HostEntry entry = host_entry(path);
+    err << "scenario_tool: cannot read the " << what << " '" << path << "': "
+        << (entry == HostEntry::kDirectory ? "it is a folder; give the text file in it"
+            : entry == HostEntry::kOther   ? "not an ordinary file"
+                                           : "no such file")
+        << "\n";
     return false;
   }
   try {

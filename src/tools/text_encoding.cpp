@@ -42,6 +42,37 @@ std::string cp1252_to_utf8(std::string_view text) {
   return out;
 }
 
+namespace {
+bool is_control(unsigned char b) { return b < 0x20 || b == 0x7F; }
+}  // namespace
+
+std::string escape_controls(std::string_view utf8) {
+  std::string out;
+  out.reserve(utf8.size());
+  constexpr char kHex[] = "0123456789abcdef";
+  for (const char c : utf8) {
+    const auto b = static_cast<unsigned char>(c);
+    if (is_control(b)) {
+      out += "\\x";
+      out += kHex[b >> 4];
+      out += kHex[b & 0xF];
+    } else {
+      out += c;
+    }
+  }
+  return out;
+}
+
+std::string printable_line(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (const char c : text) {
+    const auto b = static_cast<unsigned char>(c);
+    append_utf8(out, c != '\t' && is_control(b) ? kReplacement : code_point(b));
+  }
+  return out;
+}
+
 std::string xml_text(std::string_view text) {
   std::string out;
   out.reserve(text.size());

@@ -151,19 +151,44 @@ TEST(Compile, TextReportReadsLikeACompilerDiagnostic) {
 }
 
 // Where check knows more about the recorded code than its meaning, compile
-// says it the same way.
+// says it the same way, in its text and in its JSON; where the compile
+// names no row, check's row is named.
 TEST(Compile, TellsTheRecordedCodeAsCheckDoes) {
-  Fixture f(kLine, with(kTrain, "velocita,   0,    80", "velocita,   0,    12.5"));
-  const auto r = run(f.args());
-  EXPECT_EQ(r.status, 1);
-  EXPECT_NE(
-      r.out.find(f.train_path +
-                 ":9:19: error: speed_kmh \"12.5\": whole numbers only (code 25); write 12 or "
-                 "13 [not-whole-number]\n"
-                 "velocita,   0,    12.5\n"
-                 "                  ^~~~\n"),
-      std::string::npos)
-      << r.out;
+  struct Case {
+    const char* what;
+    std::string line, train;
+    bool in_train;
+    /// What follows the path in the text report, up to the source line.
+    const char* told;
+    int line_no;
+  };
+  const Case cases[] = {
+      {"a decimal number", kLine, with(kTrain, "velocita,   0,    80", "velocita,   0,    12.5"),
+       true,
+       ":9:19: error: speed_kmh \"12.5\": whole numbers only (code 25); write 12 or 13 "
+       "[not-whole-number]\nvelocita,   0,    12.5\n                  ^~~~\n",
+       9},
+      {"no route length", with(kLine, "lunghezza percorso,    20000\r\n", ""), kTrain, false,
+       ":1:1: error: code 25: the general section has no route length row", 1},
+      {"a speed whose code leaves its byte", kLine,
+       with(kTrain, "[stazioni]", "velocita,   800,  2000\r\n[stazioni]"), true,
+       ":10:19: error: code 25: the speed 2000 km/h is too high", 10},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    Fixture f(c.line, c.train);
+    const auto r = run(f.args());
+    EXPECT_EQ(r.status, 1);
+    const std::string& path = c.in_train ? f.train_path : f.line_path;
+    const size_t at = r.out.find(path + c.told);
+    ASSERT_NE(at, std::string::npos) << r.out;
+    const auto j = nlohmann::json::parse(run(f.args({"--json"})).out);
+    EXPECT_EQ(j["line"], c.line_no);
+    // The JSON message is the text report's, without place and rule.
+    const size_t from = r.out.find("error: ", at) + 7;
+    const std::string message = r.out.substr(from, r.out.find(" [", from) - from);
+    EXPECT_EQ(j["message"].get<std::string>().rfind(message, 0), 0u) << j["message"];
+  }
 }
 
 TEST(Compile, LeavesNoOlderFileBehind) {
@@ -261,6 +286,11 @@ TEST(Compile, UnreadableInputAndBadNamesAreRefusedBeforeCompiling) {
   EXPECT_EQ(no_input.err,
             "scenario_tool: cannot read the train description '" + missing + "': no such file\n");
   EXPECT_FALSE(std::filesystem::exists(f.out));
+  const auto folder = run(
+      {"compile", f.line_path, f.dir.path(), "--scenario", "X", "--train", "T", "--out", f.out});
+  EXPECT_EQ(folder.status, 66);
+  EXPECT_EQ(folder.err, "scenario_tool: cannot read the train description '" + f.dir.path() +
+                            "': it is a folder; give the text file in it\n");
 
   const auto slash = run(
       {"compile", f.line_path, f.train_path, "--scenario", "../X", "--train", "T", "--out", f.out});

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -34,10 +35,12 @@ struct Outcome {
   std::vector<LoggedRow> rows;
 };
 
-/// Compiles both texts as the builder does, or in check mode.
-void compile(Outcome& out, const std::string& line, const std::string& train, bool check) {
+/// Compiles both texts as the builder does, or in check mode; without a
+/// line text there is no line description on disk.
+void compile(Outcome& out, const std::optional<std::string>& line, const std::string& train,
+             bool check) {
   MemoryFileSystem fs;
-  fs.put("L", line);
+  if (line) fs.put("L", *line);
   fs.put("T", train);
   ScenarioFiles files;
   files.line_description = "L";
@@ -64,7 +67,7 @@ struct Expected {
 
 struct Fixture {
   const char* what;
-  std::string line;
+  std::optional<std::string> line;
   std::string train;
   std::vector<Expected> errors;
 };
@@ -105,6 +108,18 @@ std::vector<Fixture> fixtures() {
        "[generale]\r\nabbattimento, 1050, 0\r\nsegnale, 1000" + kSignal + "\r\n[fine]\r\n",
        {{"route-length", 1, File::kLineDescription, 2, std::nullopt, 2},
         {"cell-taken", 16, File::kTrainDescription, 3, 1000, 2}}},
+      {"no line description",
+       std::nullopt,
+       "[generale]\r\n[fine]\r\n",
+       {{"no-line-description", 101, File::kLineDescription, 0, std::nullopt}}},
+      // A speed code that leaves its byte fails where it is filled in: at the
+      // next speed row, where the builder stops, and at the text's end.
+      {"speeds out of the byte range are blamed on their own rows",
+       line_text(kRoute, ""),
+       "[generale]\r\nvelocita, 0, 2000\r\nvelocita, 5000, 80\r\nvelocita, 8000, -10\r\n"
+       "[fine]\r\n",
+       {{"read-failure", 25, File::kTrainDescription, 2, std::nullopt, 3},
+        {"read-failure", 25, File::kTrainDescription, 4, std::nullopt}}},
       {"every code of the finishing pass, not only the last",
        line_text(kRoute, ""),
        "[generale]\r\nabbattimento, 4800, 0\r\nabbattimento, 4750, 0\r\nabbattimento, 4700, 0\r\n"

@@ -36,8 +36,10 @@ TEST(MemorizzaDati, ReadFailuresEndWithCode25AndConsumeBothTexts) {
        "[generale]\r\n[fine]\r\n", SourceOrigin::File::kLineDescription, 0, 0},
       {"train text ends inside a line", kGoodLine, "[generale]\r\nvelocita, 0",
        SourceOrigin::File::kTrainDescription, 2, 12},
+      // The code fails its byte only when the end stage fills it in; the
+      // row that gave the speed is at fault.
       {"speed beyond a byte", kGoodLine, "[generale]\r\nvelocita, 0, 5000\r\n[fine]\r\n",
-       SourceOrigin::File::kTrainDescription, 0, 0},
+       SourceOrigin::File::kTrainDescription, 2, 14},
       {"missing train text", kGoodLine, nullptr, SourceOrigin::File::kTrainDescription, 0, 0},
       // A row short of its last value: the stream notices at the next row's
       // key, but the row at fault is the one before, at its line's end.
