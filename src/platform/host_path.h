@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 #include <system_error>
+#include <vector>
 
 // The program spells every path as UTF-8 text with the host's separators;
 // these give the host its own form of it. On POSIX that is the same bytes.
@@ -60,6 +61,10 @@ std::error_code allow_host_execution(const std::string& path);
 /// True when `a` and `b` name the same file (a link, another spelling);
 /// false when either is missing.
 bool same_host_file(const std::string& a, const std::string& b);
+
+/// The names in folder `dir`, without "." and "..", in no particular order;
+/// empty when it cannot be read.
+std::vector<std::string> host_directory_names(const std::string& dir);
 
 /// What tells a saved file without reading it: its last write time in the
 /// host's own units, and its size.

@@ -48,6 +48,15 @@ bool same_host_file(const std::string& a, const std::string& b) {
   return fs::equivalent(a, b, ec) && !ec;
 }
 
+std::vector<std::string> host_directory_names(const std::string& dir) {
+  std::vector<std::string> names;
+  std::error_code ec;
+  for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
+    names.push_back(it->path().filename().string());
+  }
+  return names;
+}
+
 std::optional<HostFileStamp> host_file_stamp(const std::string& path) {
   std::error_code ec;
   const fs::file_time_type written = fs::last_write_time(path, ec);

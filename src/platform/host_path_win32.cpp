@@ -144,6 +144,22 @@ bool same_host_file(const std::string& a, const std::string& b) {
          ia.nFileIndexHigh == ib.nFileIndexHigh && ia.nFileIndexLow == ib.nFileIndexLow;
 }
 
+std::vector<std::string> host_directory_names(const std::string& dir) {
+  std::wstring pattern = wide_host_path(dir);
+  if (!pattern.empty() && pattern.back() != L'\\' && pattern.back() != L'/') pattern += L'\\';
+  pattern += L'*';
+  std::vector<std::string> names;
+  WIN32_FIND_DATAW found;
+  const HANDLE h = ::FindFirstFileW(pattern.c_str(), &found);
+  if (h == INVALID_HANDLE_VALUE) return names;
+  do {
+    const std::wstring_view name = found.cFileName;
+    if (name != L"." && name != L"..") names.push_back(to_utf8(name));
+  } while (::FindNextFileW(h, &found));
+  ::FindClose(h);
+  return names;
+}
+
 std::optional<HostFileStamp> host_file_stamp(const std::string& path) {
   WIN32_FILE_ATTRIBUTE_DATA d;
   if (!::GetFileAttributesExW(wide_host_path(path).c_str(), GetFileExInfoStandard, &d) ||

@@ -4,10 +4,10 @@
 
 #include <algorithm>
 #include <cmath>
-#include <filesystem>
 #include <limits>
 
 #include "platform/file_system.h"
+#include "platform/host_path.h"
 #include "tools/inspect.h"
 #include "tools/text_encoding.h"
 
@@ -586,17 +586,16 @@ namespace {
 // one the names give, else the only one in `dir`. Empty (and a message on
 // `err`) when there is none or more than one.
 std::string find_stem(const DrawRequest& req, const std::string& dir, std::ostream& err) {
-  namespace fs = std::filesystem;
   if (!req.scenario_name.empty() && !req.train_code.empty()) {
     return req.scenario_name + "_" + req.train_code;
   }
-  std::error_code ec;
   std::vector<std::string> found;
-  for (const auto& entry : fs::directory_iterator(dir, ec)) {
-    const std::string name = entry.path().filename().string();
-    if (!entry.is_regular_file() || !name.ends_with(".sim")) continue;
+  // Through the host layer: on Windows, std::filesystem would read the
+  // folder's UTF-8 name in the ANSI code page and refuse a long path.
+  for (const std::string& name : host_directory_names(dir)) {
+    if (!name.ends_with(".sim") || host_entry(dir + "/" + name) != HostEntry::kFile) continue;
     const std::string s = name.substr(0, name.size() - 4);
-    if (!fs::is_regular_file(fs::path(dir) / (s + ".dat"))) continue;
+    if (host_entry(dir + "/" + s + ".dat") != HostEntry::kFile) continue;
     if (!req.scenario_name.empty() && !s.starts_with(req.scenario_name + "_")) continue;
     if (!req.train_code.empty() && !s.ends_with("_" + req.train_code)) continue;
     found.push_back(s);
@@ -670,8 +669,7 @@ int read_route(const DrawRequest& req, const std::string& dir, const std::string
   const auto [scenario, train] = scenario_and_train(req, stem, route->stations);
   route->title = scenario + " / " + train;
   const std::string plan_path = dir + "/" + scenario + "_linea.dat";
-  std::error_code ec;
-  if (!std::filesystem::is_regular_file(plan_path, ec)) return 0;
+  if (host_entry(plan_path) != HostEntry::kFile) return 0;
   PlanFile plan;
   status = read_compiled(
       "line plan file", plan_path,
@@ -683,8 +681,7 @@ int read_route(const DrawRequest& req, const std::string& dir, const std::string
 }  // namespace
 
 int run_draw(const DrawRequest& req, std::ostream& out, std::ostream& err) {
-  std::error_code ec;
-  if (!std::filesystem::is_directory(req.dir, ec)) {
+  if (host_entry(req.dir) != HostEntry::kDirectory) {
     err << "scenario_tool: '" << req.dir << "' is not a directory\n";
     return kExitNoInput;
   }

@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "platform/windows_path.h"
 #include "support/scoped_temp_dir.h"
@@ -39,6 +40,7 @@ TEST(HostPath, TellsFilesFoldersAndNothingApartAtAnyLength) {
     SCOPED_TRACE(dir.size());
     const std::string file = joined(dir, "LORVENA_linea.txt");
     EXPECT_EQ(host_entry(dir), HostEntry::kNone);
+    EXPECT_TRUE(host_directory_names(dir).empty());
     ASSERT_FALSE(create_host_directories(dir)) << dir;
     // Again: a folder that is there already is no error.
     EXPECT_FALSE(create_host_directories(dir));
@@ -47,6 +49,7 @@ TEST(HostPath, TellsFilesFoldersAndNothingApartAtAnyLength) {
     EXPECT_FALSE(host_file_stamp(file));
     ASSERT_TRUE(write(file, "abc"));
     EXPECT_EQ(host_entry(file), HostEntry::kFile);
+    EXPECT_EQ(host_directory_names(dir), std::vector<std::string>{"LORVENA_linea.txt"});
     ASSERT_TRUE(host_file_stamp(file));
     EXPECT_EQ(host_file_stamp(file)->size, 3u);
     EXPECT_FALSE(host_file_stamp(dir));
