@@ -52,27 +52,13 @@ bool is_directory(const std::wstring& wide) {
   return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
-// Where the folder above `wide` ends, or npos at a root, a drive or the
-// extended-length prefix itself: nothing above those is created.
-std::size_t parent_end(const std::wstring& wide) {
-  std::size_t end = wide.find_last_not_of(L"\\/");
-  if (end == std::wstring::npos) return std::wstring::npos;
-  const std::size_t cut = wide.find_last_of(L"\\/", end);
-  if (cut == std::wstring::npos || cut == 0) return std::wstring::npos;
-  const wchar_t before = wide[cut - 1];
-  if (before == L':' || before == L'?' || before == L'\\' || before == L'/') {
-    return std::wstring::npos;
-  }
-  return cut;
-}
-
 // CreateDirectoryW makes one level; a missing parent is made first.
 std::error_code create_directories(const std::wstring& wide) {
   if (is_directory(wide)) return {};
   if (::CreateDirectoryW(wide.c_str(), nullptr)) return {};
   DWORD e = ::GetLastError();
   if (e == ERROR_PATH_NOT_FOUND) {
-    const std::size_t cut = parent_end(wide);
+    const std::size_t cut = windows_parent_length(wide);
     if (cut == std::wstring::npos) return error_of(e);
     if (const std::error_code parent = create_directories(wide.substr(0, cut))) return parent;
     if (::CreateDirectoryW(wide.c_str(), nullptr)) return {};

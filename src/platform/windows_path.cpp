@@ -114,6 +114,40 @@ std::string windows_long_path(const std::string& path) {
   return out;
 }
 
+std::size_t windows_parent_length(std::wstring_view p) {
+  const auto separator = [](wchar_t c) { return c == L'\\' || c == L'/'; };
+  // The root, its separator included: "X:\", "\\server\share\", either
+  // behind the prefix, or a lone "\".
+  std::size_t root = 0;
+  bool unc = false;
+  if (p.starts_with(L"\\\\?\\UNC\\")) {
+    root = 8;
+    unc = true;
+  } else if (p.size() >= 4 && separator(p[0]) && separator(p[1]) &&
+             (p[2] == L'?' || p[2] == L'.') && separator(p[3])) {
+    root = 4;
+  } else if (p.size() >= 2 && separator(p[0]) && separator(p[1])) {
+    root = 2;
+    unc = true;
+  }
+  if (unc) {
+    for (int name = 0; name < 2; ++name) {
+      while (root < p.size() && !separator(p[root])) ++root;
+      if (root < p.size()) ++root;
+    }
+  } else if (root + 1 < p.size() && p[root + 1] == L':') {
+    root += 2;
+    if (root < p.size() && separator(p[root])) ++root;
+  } else if (root == 0 && !p.empty() && separator(p[0])) {
+    root = 1;
+  }
+  const std::size_t end = p.find_last_not_of(L"\\/");
+  if (end == std::wstring_view::npos || end < root) return std::wstring_view::npos;
+  const std::size_t cut = p.find_last_of(L"\\/", end);
+  if (cut == std::wstring_view::npos || cut < root) return std::wstring_view::npos;
+  return cut;
+}
+
 std::string without_long_prefix(const std::string& path) {
   if (path.rfind("\\\\?\\UNC\\", 0) == 0) return "\\\\" + path.substr(8);
   if (path.rfind("\\\\?\\", 0) == 0 && is_drive_absolute(std::string_view(path).substr(4))) {

@@ -33,6 +33,12 @@ bool is_windows_absolute(std::string_view path);
 /// dots and spaces Windows strips from a name are stripped.
 std::string windows_long_path(const std::string& path);
 
+/// How many units of `path`, a path as the wide Win32 functions take it,
+/// name the folder that holds its last name: for making missing folders one
+/// level at a time. npos when that folder is a root (a drive, a share, the
+/// current drive's root) or there is none, as nothing above is ever made.
+std::size_t windows_parent_length(std::wstring_view path);
+
 /// `path` without the extended-length prefix ("\\?\X:\a" gives "X:\a",
 /// "\\?\UNC\server\share" gives "\\server\share"), for text that is
 /// joined with more names: the prefix goes on again, after resolving, where

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <string_view>
+#include <utility>
 
 namespace scenario {
 namespace {
@@ -79,6 +81,33 @@ TEST(WindowsPath, TakesThePrefixOffForJoining) {
   EXPECT_EQ(without_long_prefix("\\\\?\\UNC\\server\\share\\a"), "\\\\server\\share\\a");
   EXPECT_EQ(without_long_prefix("\\\\.\\pipe\\x"), "\\\\.\\pipe\\x");
   EXPECT_EQ(without_long_prefix("C:\\a"), "C:\\a");
+}
+
+// Folders are made one level at a time, never above a root.
+TEST(WindowsPath, FindsTheFolderAboveAPathButNeverAboveARoot) {
+  const std::size_t kRoot = std::wstring_view::npos;
+  const std::pair<std::wstring_view, std::size_t> rows[] = {
+      {L"C:\\a\\b", 4},                          // C:\a
+      {L"C:\\a\\b\\", 4},                        // a trailing separator is no name
+      {L"C:\\a", kRoot},                         // C:\ is the drive
+      {L"C:/a/b", 4},                            // forward slashes
+      {L"C:a\\b", 3},                            // relative to the drive's folder
+      {L"\\\\?\\C:\\a\\b", 8},                   // \\?\C:\a
+      {L"\\\\?\\C:\\a", kRoot},                  // \\?\C:\ is the drive
+      {L"\\\\?\\UNC\\server\\share\\a\\b", 22},  // \\?\UNC\server\share\a
+      {L"\\\\?\\UNC\\server\\share\\a", kRoot},  // the share is the root
+      {L"\\\\server\\share\\a\\b", 16},          // \\server\share\a
+      {L"\\\\server\\share\\a", kRoot},          // the share is the root
+      {L"\\a\\b", 2},                            // \a
+      {L"\\a", kRoot},                           // the current drive's root
+      {L"a\\b", 1},                              // a
+      {L"a", kRoot},                             // the working folder
+      {L"", kRoot},
+  };
+  for (const auto& [path, length] : rows) {
+    SCOPED_TRACE(std::string(path.begin(), path.end()));
+    EXPECT_EQ(windows_parent_length(path), length);
+  }
 }
 
 TEST(WindowsPath, TellsAbsolutePathsFromRelativeOnes) {
