@@ -1,9 +1,7 @@
 #include "tools/scenario_tool.h"
 
 #include <CLI/CLI.hpp>
-#include <filesystem>
-#include <fstream>
-#include <sstream>
+#include <ostream>
 
 #include "output/file_naming.h"
 #include "platform/host_path.h"
