@@ -24,6 +24,9 @@ enum class Severity : uint8_t {
 struct DiagnosticNote {
   SourceOrigin at;
   std::string message;
+  /// This note tells where the builder itself stops reading the text: one
+  /// such note per text, on the problem the builder stops at.
+  bool builder_stop = false;
 };
 
 struct Diagnostic {

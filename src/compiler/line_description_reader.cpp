@@ -88,6 +88,10 @@ class LineDescriptionReader : public DescriptionReader {
 
   std::string key_;
   int32_t board_limit_ = kFirstBoardSlot;
+  /// Check mode: boards placed after the builder's stop. They count against
+  /// the table as check reads on, but the builder's train reader never
+  /// sees them: its stations may take their slots.
+  int32_t unplaced_boards_ = 0;
   int32_t fill_index_ = 0;
   int32_t previous_gradient_ = 0;
   /// A grid left from an earlier run must not stand in for this line's.
@@ -148,10 +152,12 @@ LineReadResult LineDescriptionReader::read() {
   prepare_features();
   const bool ended = !read_features();
   LineReadResult result;
-  result.board_limit = board_limit_;
+  result.board_limit = board_limit_ + unplaced_boards_;
+  result.unplaced_boards = unplaced_boards_;
   if (ended && check_ == nullptr) return result;
   finish();
   result.read_train = true;
+  if (builder_stop_ && builder_stop_->at.line > 0) result.builder_stop_at = builder_stop_->at;
   if (builder_stop_ && builder_stop_->how == RowOutcome::kStopReading) {
     result.stopped_at = builder_stop_->at;
   }
@@ -463,6 +469,7 @@ RowOutcome LineDescriptionReader::text_board() {
   took(c);
   st_.stations[static_cast<size_t>(board_limit_)].name = st_.current_item;
   --board_limit_;
+  if (builder_stop_) ++unplaced_boards_;
   return RowOutcome::kGoOn;
 }
 

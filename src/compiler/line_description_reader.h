@@ -16,8 +16,15 @@ struct LineReadResult {
   /// or a feature position beyond the grid, code 15).
   bool read_train = false;
   /// The station-table slot the next text board would take: 80 less the
-  /// number of boards read.
+  /// number of boards read. In check mode, as the builder hands it over:
+  /// the boards check mode places after the builder's stop left out.
   int32_t board_limit = 80;
+  /// Check mode: the boards placed after the builder's stop, which take
+  /// their slots only once the earlier error is mended.
+  int32_t unplaced_boards = 0;
+  /// Check mode: the row where the builder's line reader stops (its first
+  /// code), where that is a row.
+  std::optional<SourceOrigin> builder_stop_at;
   /// Check mode: the row where the builder's line reader stopped with code
   /// 15; its train reader then ends at the first signal or slow-down row.
   std::optional<SourceOrigin> stopped_at;

@@ -13,19 +13,10 @@ void DescriptionReader::record(Problem p, RowOutcome how) {
   st_.error_origin = p.at;
   if (check_ == nullptr) return;
   if (how != RowOutcome::kGoOn && !builder_stop_) {
-    builder_stop_ = BuilderStop{how, p.at};
-    std::string note;
-    if (file_ == SourceOrigin::File::kTrainDescription) {
-      note = "the builder stops reading the train description at this row";
-    } else if (how == RowOutcome::kStopReading) {
-      note =
-          "the builder stops reading the line description at this row; it still reads the train "
-          "description, but only up to its first \"segnale\" or \"rallentamento\" row";
-    } else {
-      note = "the builder stops at this row and skips the train description entirely";
-    }
+    builder_stop_ = BuilderStop{how, p.builder_stop ? p.builder_stop->at : p.at};
     p.notes.push_back(p.builder_stop ? std::move(*p.builder_stop)
-                                     : DiagnosticNote{p.at, std::move(note)});
+                                     : DiagnosticNote{p.at, builder_stop_note(file_, how)});
+    p.notes.back().builder_stop = true;
   }
   if (check_->sink == nullptr) return;
   // A diagnostic points at the row's key item; a value on a later line of
@@ -36,6 +27,17 @@ void DescriptionReader::record(Problem p, RowOutcome how) {
   }
   const std::string_view rule = p.rule.empty() ? rule_for_code(p.code) : p.rule;
   check_->sink->report(diagnostic_for(std::move(p), rule));
+}
+
+std::string builder_stop_note(SourceOrigin::File file, RowOutcome how) {
+  if (file == SourceOrigin::File::kTrainDescription) {
+    return "the builder stops reading the train description at this row";
+  }
+  if (how == RowOutcome::kStopReading) {
+    return "the builder stops reading the line description at this row; it still reads the train "
+           "description, but only up to its first \"segnale\" or \"rallentamento\" row";
+  }
+  return "the builder stops at this row and skips the train description entirely";
 }
 
 Diagnostic diagnostic_for(Problem p, std::string_view rule) {
@@ -62,7 +64,9 @@ std::string DescriptionReader::cell_text(int64_t cell) { return "cell " + std::t
 void DescriptionReader::took(int64_t cell) {
   if (row_cell_ < 0) row_cell_ = cell;
   if (check_ != nullptr) {
-    st_.cell_holders[cell] = BuildState::CellHolder{key_origin_, row_kind(row_id_).key};
+    st_.cell_holders[cell] =
+        BuildState::CellHolder{key_origin_, row_kind(row_id_).key,
+                               builder_stop_ ? std::optional(builder_stop_->at) : std::nullopt};
   }
 }
 
@@ -70,13 +74,34 @@ std::vector<DiagnosticNote> DescriptionReader::holder_note(int64_t cell) const {
   if (check_ == nullptr || !st_.grid.contains(cell)) return {};
   const auto h = st_.cell_holders.find(cell);
   if (h == st_.cell_holders.end()) return {};
+  return holder_notes(cell, st_.grid.at(cell).kind, h->second);
+}
+
+std::vector<DiagnosticNote> DescriptionReader::holder_notes(int64_t cell, uint8_t kind,
+                                                            const BuildState::CellHolder& holder) {
   // Both abbattimento kinds read as one object to an author.
-  const uint8_t kind = st_.grid.at(cell).kind;
   const std::string_view name = kind == kPointWithoutSpeed     ? cell_kind_name(kPointWithSpeed)
                                 : cell_kind_name(kind).empty() ? "object"
                                                                : cell_kind_name(kind);
-  return {DiagnosticNote{h->second.at, cell_text(cell) + " holds the " + std::string(name) +
-                                           " of this \"" + std::string(h->second.key) + "\" row"}};
+  std::vector<DiagnosticNote> notes{
+      DiagnosticNote{holder.at, cell_text(cell) + " holds the " + std::string(name) +
+                                    " of this \"" + std::string(holder.key) + "\" row"}};
+  if (holder.builder_stopped_at) {
+    // Check mode reads on where the builder stops: this collision comes only
+    // once the earlier error is mended.
+    const SourceOrigin& stop = *holder.builder_stopped_at;
+    if (stop.line > 0) {
+      notes.push_back(DiagnosticNote{
+          stop, "the builder stops reading at this row and never places that " + std::string(name) +
+                    "; it is placed only once this error is mended"});
+    } else {
+      notes.push_back(
+          DiagnosticNote{holder.at, "the builder never reads this row; the " + std::string(name) +
+                                        " is placed only once the line description's error is "
+                                        "mended"});
+    }
+  }
+  return notes;
 }
 
 void DescriptionReader::begin_row(const RowKind& kind) {

@@ -132,6 +132,10 @@ static_assert(reader_support_detail::every_code_has_a_rule(),
 /// message led by the builder's code.
 Diagnostic diagnostic_for(Problem p, std::string_view rule);
 
+/// What the builder does when it stops reading `file` at a row, `how` being
+/// kStopReading or kEnd: the note check mode puts there.
+std::string builder_stop_note(SourceOrigin::File file, RowOutcome how);
+
 /// What both description readers share: the text's item stream, the one way
 /// to record a code, and the row dispatch.
 class DescriptionReader {
@@ -171,6 +175,7 @@ class DescriptionReader {
   }
 
   /// Check mode: where the builder itself stops this text (its first code).
+  /// Whatever check mode reads and places after it, the builder never does.
   struct BuilderStop {
     RowOutcome how;
     SourceOrigin at;
@@ -194,8 +199,12 @@ class DescriptionReader {
   static std::string cell_text(int64_t cell, int64_t metres);
   /// "cell 607".
   static std::string cell_text(int64_t cell);
-  /// Check mode: a note naming the object that holds `cell` and its row.
+  /// Check mode: a note naming the object that holds `cell` and its row;
+  /// for an object the builder never places, a second note says so.
   std::vector<DiagnosticNote> holder_note(int64_t cell) const;
+  /// The same for an object of cell kind `kind` held by `holder`.
+  static std::vector<DiagnosticNote> holder_notes(int64_t cell, uint8_t kind,
+                                                  const BuildState::CellHolder& holder);
 
   /// Tests the key item against every kind of `zone` in order and runs the
   /// handler of each that matches: the tests are independent, so one item

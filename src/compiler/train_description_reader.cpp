@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <unordered_map>
+#include <vector>
 
 #include "compiler/reader_support.h"
 #include "model/cell_geometry.h"
@@ -62,16 +64,21 @@ class TrainReader : public DescriptionReader {
         // Boards hold slots 80 downward; a limit above that would let
         // stations run into the reserved slots.
         board_limit_(std::min(board_limit, static_cast<int32_t>(kFirstBoardSlot))),
-        line_stopped_at_(line != nullptr ? line->stopped_at : std::nullopt) {
+        mended_board_limit_(board_limit_ - (line != nullptr ? line->unplaced_boards : 0)),
+        line_stopped_at_(line != nullptr ? line->stopped_at : std::nullopt),
+        line_builder_stop_at_(line != nullptr ? line->builder_stop_at : std::nullopt) {
     in_ = ItemStream(fs.read_file(path));
     // The builder never reads this text: nothing here is where it stops.
-    if (line != nullptr && line->train_skipped) builder_stop_ = BuilderStop{RowOutcome::kEnd, {}};
+    if (line != nullptr && line->train_skipped) {
+      builder_stop_ = BuilderStop{RowOutcome::kEnd, line->builder_stop_at.value_or(SourceOrigin{})};
+    }
   }
 
   void run() {
     // The line description creates the grid; without one there is nowhere
     // to put anything.
     if (!st_.grid.exists()) throw RunFailure("no cell grid for the train description");
+    if (check_ != nullptr) set_aside_unplaced_objects();
     // Nothing counts before the "[generale]" item; a text without one simply
     // yields nothing (an empty text included).
     while (!in_.at_end()) {
@@ -130,6 +137,21 @@ class TrainReader : public DescriptionReader {
   Problem writer_problem(int32_t code, const WriteReport* report, int32_t p, const SourceOrigin& at,
                          std::string_view what, int64_t length_m) const;
 
+  /// Check mode: the line description's objects that check mode placed
+  /// after the builder's stop leave the grid, so that this text meets the
+  /// cells as the builder's own reading does; `unplaced_` keeps them.
+  void set_aside_unplaced_objects();
+  /// Check mode: the object of this row took `cells`; where one of them
+  /// holds a set-aside object, the builder places this one all the same,
+  /// but once its earlier error is mended it would refuse it there. That is
+  /// reported with the code it would then record, as no stop of the builder.
+  void report_unplaced_collision(const std::vector<int64_t>& cells, int32_t p,
+                                 const SourceOrigin& at, std::string_view what,
+                                 int64_t length_m = 0);
+  /// Check mode: the table fills here once the boards that check mode
+  /// placed after the line description's stop take their slots.
+  void report_mended_table_full(const SourceOrigin& at);
+
   void end_stage();
 
   // One cell is written before the index is tested against c, so a line
@@ -183,6 +205,23 @@ class TrainReader : public DescriptionReader {
     }
   }
   void report_speed_out_of_range(const std::optional<SourceOrigin>& stop_at);
+  /// "the speed 2000 km/h is too high: ...; ".
+  std::string speed_range_text() const;
+  /// Check mode, where the builder stops reading this text for the end
+  /// stage (code 15): what that stage records for the builder, with the
+  /// running speed and the progressives as they stand there. Check's own
+  /// end stage, after the last row, tells only what is not told here.
+  void tell_builders_end_stage();
+  /// The progressives' test of the end stage; false when it records code 2.
+  bool progressives_on_step();
+
+  /// "at most 78 stations beside the text boards": the stations stored
+  /// without code 10 under `limit`.
+  static std::string stations_that_fit(int32_t limit) {
+    const int32_t n = limit - 1 - kFirstStationSlot;
+    return "at most " + std::to_string(n) + (n == 1 ? " station" : " stations") +
+           " beside the text boards";
+  }
 
   bool beyond_grid(int32_t p, int32_t room_m) const {
     // A position this close to the 32-bit limit fails the read rather than
@@ -196,8 +235,18 @@ class TrainReader : public DescriptionReader {
 
   const int32_t ub_;
   const int32_t board_limit_;
+  /// Check mode: the limit once every board check mode read takes its slot.
+  const int32_t mended_board_limit_;
   /// Check mode: where the line description stopped the builder with 15.
   const std::optional<SourceOrigin> line_stopped_at_;
+  /// Check mode: where the builder's line reader stopped, with any code.
+  const std::optional<SourceOrigin> line_builder_stop_at_;
+  /// Check mode: the set-aside objects, by cell.
+  struct Unplaced {
+    uint8_t kind;
+    BuildState::CellHolder holder;
+  };
+  std::unordered_map<int64_t, Unplaced> unplaced_;
 
   int32_t speed_fill_ = 0;
   int32_t adhesion_fill_ = 0;
@@ -205,6 +254,11 @@ class TrainReader : public DescriptionReader {
   int32_t running_adhesion_ = 0;
   /// The speed item of the row that set running_speed_.
   SourceOrigin speed_at_;
+  /// Check mode: running_speed_ was told out of its byte's range.
+  bool speed_told_ = false;
+  /// Check mode: the builder's end stage was told, at its stop.
+  bool end_stage_told_ = false;
+  bool progressives_told_ = false;
   int32_t station_ = kFirstStationSlot;
   /// The row of each station slot, for the notes of check mode.
   std::array<SourceOrigin, kStationSlots> station_at_{};
@@ -239,6 +293,11 @@ RowOutcome TrainReader::read_rows() {
     key_origin_ = here();
     const RowOutcome o = dispatch(*this, Zone::kTrain, kTrainRows, key);
     if (o == RowOutcome::kStopReading || o == RowOutcome::kEnd) return o;
+    if (check_ != nullptr && !end_stage_told_ && builder_stop_ &&
+        builder_stop_->how == RowOutcome::kStopReading) {
+      end_stage_told_ = true;
+      tell_builders_end_stage();
+    }
   }
 }
 
@@ -270,18 +329,25 @@ RowOutcome TrainReader::speed_limit() {
   }
   running_speed_ = s;
   speed_at_ = speed_item;
+  speed_told_ = false;
   return RowOutcome::kGoOn;
 }
 
-void TrainReader::report_speed_out_of_range(const std::optional<SourceOrigin>& stop_at) {
+std::string TrainReader::speed_range_text() const {
   const RowValue& value = row_kind(RowId::kSpeedLimit).values[1];
   const bool negative = running_speed_ < 0;
-  std::string message = "the speed " + std::to_string(running_speed_) + " km/h is " +
-                        (negative ? "negative" : "too high") +
-                        ": the builder keeps a speed as round(speed / 5) in one byte, so it "
-                        "must be " +
-                        (negative ? std::to_string(value.min) + " to " : "at most ") +
-                        std::to_string(value.max) + " km/h; ";
+  return "the speed " + std::to_string(running_speed_) + " km/h is " +
+         (negative ? "negative" : "too high") +
+         ": the builder keeps a speed as round(speed / 5) in one byte, so it must be " +
+         (negative ? std::to_string(value.min) + " to " : "at most ") + std::to_string(value.max) +
+         " km/h; ";
+}
+
+void TrainReader::report_speed_out_of_range(const std::optional<SourceOrigin>& stop_at) {
+  // Told already where the builder's end stage fails on it.
+  if (speed_told_) return;
+  speed_told_ = true;
+  std::string message = speed_range_text();
   // Said as the builder's stop only where the builder still reads.
   const bool first = !builder_stop_;
   Problem p{kReadFailure, std::nullopt, speed_at_, {}, {}};
@@ -383,6 +449,9 @@ Problem TrainReader::writer_problem(int32_t code, const WriteReport* report, int
       problem.message = "the cells before the slow-down's warning board are not free (" +
                         cell_text(cell) + " is taken); the slow-down and its board stay written";
       break;
+    case kPointCellTaken:
+      problem.message = "the abbattimento point's " + cell_text(cell, p) + " is already taken";
+      break;
     case kObjectOutsideGrid:
       if (object == "signal") {
         problem.message =
@@ -409,6 +478,7 @@ RowOutcome TrainReader::after_writer(int32_t code, const WriteReport* report, in
                                      int64_t length_m) {
   if (report != nullptr) took_all(*report);
   if (code != 0) return end_with(writer_problem(code, report, p, at, what, length_m));
+  if (report != nullptr) report_unplaced_collision(report->taken, p, at, what, length_m);
   if (check_ == nullptr) {
     if (st_.error_code <= 0) return RowOutcome::kGoOn;
     delete_text();
@@ -439,10 +509,9 @@ RowOutcome TrainReader::abbattimento() {
   // position below -25 m would address a cell before the grid.
   const int32_t c = cell_below(p);
   if (c < 0) return stop_beyond_grid(p, at, "the abbattimento point");
+  const WriteReport refused{{}, c};
   if (!st_.grid.is_free(c)) {
-    return end_with(Problem{kPointCellTaken, p, at,
-                            "the abbattimento point's " + cell_text(c, p) + " is already taken",
-                            holder_note(c)});
+    return end_with(writer_problem(kPointCellTaken, &refused, p, at, "abbattimento point", 0));
   }
   TrackCell& cell = st_.grid.at(c);
   if (v > 0) {
@@ -452,6 +521,7 @@ RowOutcome TrainReader::abbattimento() {
     cell.kind = kPointWithoutSpeed;
   }
   took(c);
+  if (check_ != nullptr) report_unplaced_collision({c}, p, at, "abbattimento point");
   return RowOutcome::kGoOn;
 }
 
@@ -462,9 +532,7 @@ RowOutcome TrainReader::station() {
     return end_with(Problem{kTableFull,
                             std::nullopt,
                             key_origin_,
-                            "the station table is full: at most " +
-                                std::to_string(board_limit_ - kFirstStationSlot) +
-                                " stations beside the text boards",
+                            "the station table is full: " + stations_that_fit(board_limit_),
                             {}});
   }
   StationRecord& r = st_.stations[static_cast<size_t>(i)];
@@ -522,15 +590,17 @@ RowOutcome TrainReader::station() {
                             std::to_string(previous.area_end_m) + " m"}}});
   }
   ++station_;
+  if (check_ != nullptr && station_ == mended_board_limit_ && station_ < board_limit_) {
+    report_mended_table_full(at);
+  }
   // At least two slots stay free between the last station and the lowest
   // board text.
   if (station_ >= board_limit_) {
     return end_with(Problem{kTableFull,
                             std::nullopt,
                             at,
-                            "the station table is full: at most " +
-                                std::to_string(board_limit_ - 1 - kFirstStationSlot) +
-                                " stations beside the text boards; this one is the last stored",
+                            "the station table is full: " + stations_that_fit(board_limit_) +
+                                "; this one is the last stored",
                             {}});
   }
   return RowOutcome::kGoOn;
@@ -618,7 +688,91 @@ RowOutcome TrainReader::mark_station(StationRecord& r, int32_t slot, const Sourc
   stop.kind = kStationStop;
   stop.value1 = static_cast<int16_t>(slot);
   took(stop_cell);
+  // A stop marker takes its cell whatever stands there, the builder's
+  // objects and the set-aside ones alike: no code either way.
+  unplaced_.erase(stop_cell);
   return RowOutcome::kGoOn;
+}
+
+void TrainReader::set_aside_unplaced_objects() {
+  for (auto h = st_.cell_holders.begin(); h != st_.cell_holders.end();) {
+    if (!h->second.builder_stopped_at) {
+      ++h;
+      continue;
+    }
+    // Free to every later test, as the cell is in the builder's reading (a
+    // montagna marker it may have covered counts as free as well).
+    TrackCell& cell = st_.grid.at(h->first);
+    unplaced_.emplace(h->first, Unplaced{cell.kind, std::move(h->second)});
+    cell.kind = kEmpty;
+    h = st_.cell_holders.erase(h);
+  }
+}
+
+void TrainReader::report_unplaced_collision(const std::vector<int64_t>& cells, int32_t p,
+                                            const SourceOrigin& at, std::string_view what,
+                                            int64_t length_m) {
+  if (unplaced_.empty()) return;
+  // The code the writer would give, by the part of the object in the cell;
+  // a slow-down's writer tests the warning, start and end cells in that
+  // order, then the cells before the warning board: the lowest code wins.
+  const auto code_of = [](uint8_t kind) -> int32_t {
+    switch (kind) {
+      case kSignal:
+        return kSignalCellTaken;
+      case kSlowDownWarning:
+        return kWarningCellTaken;
+      case kSlowDownStart:
+        return kStartCellTaken;
+      case kSlowDownEnd:
+        return kEndCellTaken;
+      case kBeforeWarning:
+        return kBeforeWarningCellTaken;
+      default:
+        return kPointCellTaken;
+    }
+  };
+  int32_t code = 0;
+  int64_t refused_cell = -1;
+  for (const int64_t c : cells) {
+    if (!unplaced_.contains(c)) continue;
+    const int32_t k = code_of(st_.grid.at(c).kind);
+    if (code == 0 || k < code) {
+      code = k;
+      refused_cell = c;
+    }
+  }
+  if (code == 0) return;
+  const WriteReport refused{{}, refused_cell};
+  Problem problem = writer_problem(code, &refused, p, at, what, length_m);
+  const Unplaced& holder = unplaced_.at(refused_cell);
+  problem.notes = holder_notes(refused_cell, holder.kind, holder.holder);
+  // This text's object now holds the cells, in check's reading as in the
+  // builder's.
+  for (const int64_t c : cells) unplaced_.erase(c);
+  record(std::move(problem));
+}
+
+void TrainReader::report_mended_table_full(const SourceOrigin& at) {
+  const int32_t boards = board_limit_ - mended_board_limit_;
+  Problem p{kTableFull,
+            std::nullopt,
+            at,
+            "the station table is full once the line description's " + std::to_string(boards) +
+                (boards == 1 ? " text board" : " text boards") +
+                " after its earlier error take their slots: " +
+                stations_that_fit(mended_board_limit_) + " then; this one is the last stored",
+            {}};
+  if (line_builder_stop_at_) {
+    p.notes.push_back(DiagnosticNote{
+        *line_builder_stop_at_,
+        "the builder stops reading the line description at this row and never places the text "
+        "boards after it: its station table has room for " +
+            std::to_string(boards) + (boards == 1 ? " more station" : " more stations") +
+            " until this error is mended"});
+  }
+  // Not where the builder stops: it reads on.
+  record(std::move(p));
 }
 
 void TrainReader::end_stage() {
@@ -628,6 +782,10 @@ void TrainReader::end_stage() {
   fill_speed(std::nullopt, [&](const auto& write) { complete_profile(speed_fill_, write); });
   complete_profile(adhesion_fill_,
                    [this](TrackCell& cell) { cell.adhesion_code = low8(running_adhesion_); });
+  if (!progressives_told_) progressives_on_step();
+}
+
+bool TrainReader::progressives_on_step() {
   for (int k = 0; k < 3; ++k) {
     const StationRecord& r = fixed_slots(st_.stations).progressive(k);
     if (!on_cell_step(r.area_start_m) || !on_cell_step(r.area_end_m)) {
@@ -640,9 +798,34 @@ void TrainReader::end_stage() {
                          ", " + std::to_string(r.area_end_m) + ") is not a multiple of " +
                          std::to_string(kCellLengthM) + " m",
                      {}});
+      return false;
+    }
+  }
+  return true;
+}
+
+void TrainReader::tell_builders_end_stage() {
+  // Check's reading goes on and may change the running speed before its
+  // own end stage: the builder fills the last cells with this one.
+  if (st_.grid.contains(speed_fill_)) {
+    try {
+      (void)speed_byte();
+    } catch (const RunFailure&) {
+      speed_told_ = true;
+      // Where the fill fails the builder's end stage ends: no more tests.
+      record(Problem{kReadFailure,
+                     std::nullopt,
+                     speed_at_,
+                     speed_range_text() +
+                         "the builder stops reading the train description at line " +
+                         std::to_string(builder_stop_->at.line) +
+                         ", then fills the last cells with this speed and fails there",
+                     {}});
       return;
     }
   }
+  progressives_told_ = true;
+  progressives_on_step();
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -50,6 +51,9 @@ struct BuildState {
   struct CellHolder {
     SourceOrigin at;
     std::string_view key;
+    /// Set when the builder never places this object: the row where it
+    /// stopped reading before it (line 0: it never reads this text).
+    std::optional<SourceOrigin> builder_stopped_at = {};
   };
   std::unordered_map<int64_t, CellHolder> cell_holders;
 

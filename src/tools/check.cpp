@@ -72,11 +72,9 @@ bool same_row(const Diagnostic& a, const Diagnostic& b) {
   return a.at.file == b.at.file && a.at.line == b.at.line;
 }
 
-}  // namespace
-
-Diagnostic explained_report(const CompileReport& r, int32_t code,
-                            const std::vector<Diagnostic>& checked) {
-  Diagnostic d = diagnostic_from_report(r, code);
+/// The error of `checked` that tells what `d`, a compile's record, tells:
+/// the same code at the same place and position.
+std::optional<size_t> account_of(const Diagnostic& d, const std::vector<Diagnostic>& checked) {
   // Where the compile names no row, check may name the one to blame (the
   // general section that lacks its route length, the object in cell 1):
   // the same code under the same rule, in the same text where one is named.
@@ -84,13 +82,63 @@ Diagnostic explained_report(const CompileReport& r, int32_t code,
     return same_row(c, d) || (d.at.line == 0 && c.rule == d.rule &&
                               (d.at.file == File::kNone || c.at.file == d.at.file));
   };
-  for (const Diagnostic& c : checked) {
-    if (c.severity == Severity::kError && c.code == code && same_place(c) &&
+  for (size_t k = 0; k < checked.size(); ++k) {
+    const Diagnostic& c = checked[k];
+    if (c.severity == Severity::kError && c.code == d.code && same_place(c) &&
         (!d.position_m || !c.position_m || *c.position_m == *d.position_m)) {
-      return c;
+      return k;
     }
   }
-  return d;
+  return std::nullopt;
+}
+
+}  // namespace
+
+void include_builders_record(std::vector<Diagnostic>& all, const CompileReport& built,
+                             int32_t code) {
+  Diagnostic told = diagnostic_from_report(built, code);
+  std::optional<size_t> found = account_of(told, all);
+  if (!found) {
+    // Check mode read these texts otherwise than the builder (the finishing
+    // pass meets the objects placed after a stop; or a case the readers do
+    // not know yet): the builder's own compile decides.
+    told.message +=
+        "; the builder records this, while check's own reading, which goes on after the "
+        "builder's stop, does not meet it here";
+    all.push_back(std::move(told));
+    found = all.size() - 1;
+  }
+  Diagnostic* const stop = &all[*found];
+  // The finishing pass and the end-of-text tests name no row: they are no
+  // stop of a reader. A speed out of its byte's range fails at its own row
+  // wherever the builder stops, which check's account of it tells.
+  if (code != built.error_code || code == kReadFailure || stop->at.line == 0 ||
+      built.origin.line == 0) {
+    return;
+  }
+  const File file = built.origin.file;
+  const auto is_stop_note = [](const DiagnosticNote& n) { return n.builder_stop; };
+  if (std::none_of(stop->notes.begin(), stop->notes.end(), is_stop_note)) {
+    // A stop told anywhere else in this text is not the builder's; nor, when
+    // it stops in the line description, is one in the train description,
+    // which it then reads without a code.
+    for (Diagnostic& d : all) {
+      if (d.at.file == file || (file == File::kLineDescription && d.at.file != file)) {
+        std::erase_if(d.notes, is_stop_note);
+      }
+    }
+    const RowOutcome how = file == File::kLineDescription && code == kObjectOutsideGrid
+                               ? RowOutcome::kStopReading
+                               : RowOutcome::kEnd;
+    stop->notes.push_back(DiagnosticNote{built.origin, builder_stop_note(file, how), true});
+  }
+}
+
+Diagnostic explained_report(const CompileReport& r, int32_t code,
+                            const std::vector<Diagnostic>& checked) {
+  const Diagnostic d = diagnostic_from_report(r, code);
+  const std::optional<size_t> c = account_of(d, checked);
+  return c ? checked[*c] : d;
 }
 
 namespace {
@@ -193,6 +241,20 @@ std::vector<Diagnostic> check_texts(const std::string& line_text, const std::str
   context.rows = &logged;
   MemoryFileSystem mem;
   const CompileReport report = compile_in_memory(line_text, train_text, compile, mem, &context);
+  // What the builder itself records. Check mode reads as the builder does
+  // up to a text's first code and only then reads on: where it recorded no
+  // code at all, the two readings are one and the same.
+  CompileReport built = report;
+  if (report.error_code != 0) {
+    MemoryFileSystem plain;
+    built = compile_in_memory(line_text, train_text, compile, plain);
+    // The builder keeps no holder of cell 1; check's reading names the row
+    // to move where it finds the same fault.
+    if (built.fatal != 0 && built.fatal == report.fatal) {
+      built.fatal_origin = report.fatal_origin;
+      built.fatal_key = report.fatal_key;
+    }
+  }
 
   LintResult line = lint_text(File::kLineDescription, line_text);
   LintResult train = lint_text(File::kTrainDescription, train_text);
@@ -231,6 +293,9 @@ std::vector<Diagnostic> check_texts(const std::string& line_text, const std::str
   }
   for (LintResult* l : {&line, &train}) {
     for (Diagnostic& d : l->diagnostics) all.push_back(std::move(d));
+  }
+  for (const int32_t code : {built.error_code, built.fatal}) {
+    if (code != 0) include_builders_record(all, built, code);
   }
   const std::pair<const char*, const std::string*> names[] = {{"scenario name", &req.scenario_name},
                                                               {"train code", &req.train_code}};

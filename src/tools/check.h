@@ -51,6 +51,14 @@ Diagnostic diagnostic_from_report(const CompileReport& r, int32_t code);
 Diagnostic explained_report(const CompileReport& r, int32_t code,
                             const std::vector<Diagnostic>& checked);
 
+/// Puts `code`, what the builder itself records for the texts (`built`,
+/// a compile without check mode), among `all`: check's own account of it
+/// where there is one, else the compile's. A code at a row is where the
+/// builder stops reading that text: the one note of that text that says
+/// so goes there.
+void include_builders_record(std::vector<Diagnostic>& all, const CompileReport& built,
+                             int32_t code);
+
 /// One diagnostic in the text form, with its source line and notes.
 void print_diagnostic(const Diagnostic& d, const CheckedTexts& texts, std::ostream& out);
 

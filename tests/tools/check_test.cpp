@@ -8,7 +8,9 @@
 #include <nlohmann/json.hpp>
 #include <sstream>
 
+#include "compiler/check_mode.h"
 #include "compiler/check_rules.h"
+#include "model/error_code.h"
 #include "scenario_version.h"
 #include "tool_test_support.h"
 #include "tools/check_lint.h"
@@ -305,32 +307,41 @@ TEST(Check, NotesPointAtTheOtherRow) {
   struct Case {
     std::string line, train;
     const char* rule;
+    File file;
     int line_no;
     /// The note as printed, with its place.
     const char* note;
   };
+  const File L = File::kLineDescription, T = File::kTrainDescription;
   const Case cases[] = {
-      {kLine, with(kTrain, "18,30, 0", "18,10, 0"), "station-time-order", 12,
+      {kLine, with(kTrain, "18,30, 0", "18,10, 0"), "station-time-order", T, 12,
        "t:11:1: note: the previous station with a time, \"VALDORNO\", is here"},
-      {kLine, with(kTrain, "stazione,   10000", "stazione,   600"), "station-gap", 12,
+      {kLine, with(kTrain, "stazione,   10000", "stazione,   600"), "station-gap", T, 12,
        "t:11:1: note: the previous station, \"VALDORNO\", whose area ends at 350 m"},
       // Where the lint tells a failed read, the builder still stops there.
-      {kLine, with(kTrain, "velocita,   0,    80", "velocita,   0,    12.5"), "not-whole-number", 9,
-       "t:9:19: note: the builder stops reading the train description at this row"},
+      {kLine, with(kTrain, "velocita,   0,    80", "velocita,   0,    12.5"), "not-whole-number", T,
+       9, "t:9:19: note: the builder stops reading the train description at this row"},
       {with(kLine, "pendenza,   1350,    19", "pendenza,   1350,    1.9"), kTrain,
-       "not-whole-number", 10,
+       "not-whole-number", L, 10,
        "l:10:22: note: the builder stops at this row and skips the train description entirely"},
       {kLine,
        with(kTrain, "[stazioni]", "velocita,   800,  2000\r\nvelocita,   5000,  100\r\n[stazioni]"),
-       "read-failure", 10,
+       "read-failure", T, 10,
        "t:11:1: note: the builder stops reading the train description at this row, filling the "
        "cells with the speed of line 10"},
+      // The speed boards after the line description's stop are check's
+      // reading only: the builder places the signal there.
+      {with(kLine, "[fine]",
+            "pendenza,   99999,    5\r\nindicatori_vmax,  5050,  1,  1,  1,  0,  ,  ,  ,  0\r\n"
+            "[fine]"),
+       kTrain, "cell-taken", T, 14,
+       "l:11:13: note: the builder stops reading at this row and never places that speed "
+       "indicator board; it is placed only once this error is mended"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.note);
     const auto ds = check_texts(c.line, c.train, request());
-    const File file = c.note[0] == 'l' ? File::kLineDescription : File::kTrainDescription;
-    const Diagnostic* d = find(ds, c.rule, file, c.line_no);
+    const Diagnostic* d = find(ds, c.rule, c.file, c.line_no);
     ASSERT_NE(d, nullptr) << listing(ds);
     std::ostringstream s;
     print_diagnostic(*d, {"l", c.line, "t", c.train}, s);
@@ -447,8 +458,83 @@ TEST(Check, FastestRunTakesTheLowerOfLineSpeedAndSlowDown) {
   EXPECT_EQ(fastest_run_s(train.rows, 500, 500), 0);
 }
 
+// The finishing pass meets what check mode places after the builder's stop:
+// here a slow-down's end that cuts short the walk through an earlier
+// slow-down, which the builder finds without room for its point (code 13).
+TEST(Check, TellsTheBuildersRecordWhereItsReadingDiffers) {
+  const std::string line = "[generale]\r\nlunghezza percorso, 20000\r\n[curve]\r\n[fine]\r\n";
+  const std::string train =
+      "[generale]\r\n"
+      "rallentamento, 5000, 60, 2000, 0, 0, 0\r\n"
+      // The cells 108 to 110, where the walk from cell 101 wants a point.
+      "abbattimento, 5400, 0\r\nabbattimento, 5450, 0\r\nabbattimento, 5500, 0\r\n"
+      "abbattimento, 5500, 0\r\n"  // code 7: the builder stops here
+      "rallentamento, 4900, 60, 250, 0, 0, 0\r\n"
+      "[fine]\r\n";
+  const auto ds = check_texts(line, train, request());
+  const auto is_13 = [](const Diagnostic& d) {
+    return d.severity == Severity::kError && d.code == 13 && d.position_m == 5450;
+  };
+  EXPECT_TRUE(std::any_of(ds.begin(), ds.end(), is_13)) << listing(ds);
+  const Diagnostic* stop = find(ds, "cell-taken", File::kTrainDescription, 6);
+  ASSERT_NE(stop, nullptr) << listing(ds);
+  EXPECT_TRUE(stop->notes.back().builder_stop);
+}
+
+// Where check's readers place the builder's stop elsewhere than the builder
+// itself, the compile decides: its code is told at its row, with the one
+// note of that text.
+TEST(Check, BuildersStopNoteSitsOnTheBuildersRecord) {
+  const auto at = [](File file, int line) { return SourceOrigin{file, line, 1, "x"}; };
+  std::vector<Diagnostic> all(3);
+  all[0].code = 15;
+  all[0].at = at(File::kLineDescription, 4);
+  all[0].notes = {{at(File::kLineDescription, 4), "line stop", true}};
+  all[1].code = 16;
+  all[1].at = at(File::kTrainDescription, 5);
+  all[1].notes = {{at(File::kTrainDescription, 2), "holder"},
+                  {at(File::kTrainDescription, 5), "train stop", true}};
+  all[2].code = 16;
+  all[2].at = at(File::kTrainDescription, 9);
+  CompileReport built;
+  built.error_code = 15;
+  built.error_position_m = 7000;
+  built.origin = at(File::kTrainDescription, 7);
+
+  std::vector<Diagnostic> told = all;
+  include_builders_record(told, built, 15);
+  ASSERT_EQ(told.size(), 4u);
+  EXPECT_EQ(told[0].notes.size(), 1u);  // the line description's stop stays
+  ASSERT_EQ(told[1].notes.size(), 1u);
+  EXPECT_EQ(told[1].notes[0].message, "holder");
+  const Diagnostic& record = told[3];
+  EXPECT_EQ(record.at.line, 7);
+  EXPECT_EQ(record.position_m, 7000);
+  ASSERT_EQ(record.notes.size(), 1u);
+  EXPECT_TRUE(record.notes[0].builder_stop);
+  EXPECT_EQ(record.notes[0].message, "the builder stops reading the train description at this row");
+
+  // A record check tells already, at its row but without the note.
+  built.error_code = 16;
+  built.origin = at(File::kTrainDescription, 9);
+  told = all;
+  include_builders_record(told, built, 16);
+  ASSERT_EQ(told.size(), 3u);
+  EXPECT_EQ(told[1].notes.size(), 1u);
+  ASSERT_EQ(told[2].notes.size(), 1u);
+  EXPECT_TRUE(told[2].notes[0].builder_stop);
+
+  // One told with its note is left as it is.
+  built.origin = at(File::kTrainDescription, 5);
+  told = all;
+  include_builders_record(told, built, 16);
+  ASSERT_EQ(told.size(), 3u);
+  EXPECT_EQ(told[1].notes.size(), 2u);
+}
+
 // Every seed of the fuzz corpus: what compile records is among check's
-// errors, at the line compile names.
+// errors, at the line compile names and with its position; and the readers'
+// check mode tells it by itself, without the compile's help.
 TEST(Check, AgreesWithCompileOnTheFuzzCorpus) {
   const std::filesystem::path corpus = std::filesystem::path(SCENARIO_SOURCE_DIR) / "fuzz/corpus";
   ASSERT_TRUE(std::filesystem::is_directory(corpus)) << corpus;
@@ -479,18 +565,34 @@ TEST(Check, AgreesWithCompileOnTheFuzzCorpus) {
     MemoryFileSystem mem;
     const CompileReport compiled = compile_in_memory(line_text, train_text, req, mem);
     const auto ds = check_texts(line_text, train_text, request());
+    DiagnosticList from_readers;
+    CheckContext context{&from_readers, nullptr};
+    MemoryFileSystem checked_mem;
+    compile_in_memory(line_text, train_text, req, checked_mem, &context);
     ++seeds;
     for (const int32_t code : {compiled.error_code, compiled.fatal}) {
       if (code == 0) continue;
       // A fatal code belongs to cell 1: compile names neither text nor row.
-      const SourceOrigin origin = code == compiled.fatal ? compiled.fatal_origin : compiled.origin;
-      const bool found = std::any_of(ds.begin(), ds.end(), [&](const Diagnostic& d) {
+      const bool fatal = code == compiled.fatal;
+      const SourceOrigin origin = fatal ? compiled.fatal_origin : compiled.origin;
+      const auto tells_it = [&](const Diagnostic& d) {
         // Where compile names no line, check may name the row it blames.
         return d.severity == Severity::kError && d.code == code &&
                (origin.file == File::kNone || d.at.file == origin.file) &&
-               (origin.line == 0 || d.at.line == origin.line);
-      });
-      EXPECT_TRUE(found) << "code " << code << " at line " << origin.line << "\n" << listing(ds);
+               (origin.line == 0 || d.at.line == origin.line) &&
+               (fatal || !code_has_position(code) || !d.position_m ||
+                *d.position_m == compiled.error_position_m);
+      };
+      EXPECT_TRUE(std::any_of(ds.begin(), ds.end(), tells_it))
+          << "code " << code << " at line " << origin.line << "\n"
+          << listing(ds);
+      // The seal's fatal code is the compile's to tell; so are the finishing
+      // pass's, where that pass meets objects check mode placed after a stop.
+      const ErrorCodeInfo* info = find_error_code(code);
+      if (!fatal && info->position != PositionRule::kCell) {
+        EXPECT_TRUE(std::any_of(from_readers.items.begin(), from_readers.items.end(), tells_it))
+            << "the readers' check mode does not tell code " << code << " at line " << origin.line;
+      }
     }
     for (const Diagnostic& d : ds) {
       const std::string& text = d.at.file == File::kLineDescription ? line_text : train_text;

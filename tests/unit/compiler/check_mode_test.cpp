@@ -29,6 +29,19 @@ std::string station(int position, int kind, int length) {
          std::to_string(length) + ", 0,0,0, 0,0,0, 0,0,0, 0, 0,0,0, S\r\n";
 }
 
+/// `n` text boards from 3000 m on, 100 m apart.
+std::string text_boards(int n) {
+  std::string rows;
+  for (int k = 0; k < n; ++k) {
+    rows += "cartello_indicatore, " + std::to_string(3000 + 100 * k) + ", B\r\n";
+  }
+  return rows;
+}
+
+/// A feature beyond the grid: the builder stops reading the line
+/// description at this row (line 4 of line_text) with code 15.
+const std::string kLineStop = "pendenza, 99999, 5\r\n";
+
 struct Outcome {
   BuildState st;
   DiagnosticList diagnostics;
@@ -73,6 +86,9 @@ struct Fixture {
 };
 
 std::vector<Fixture> fixtures() {
+  // Speed boards in cell 21, which only check mode places.
+  const std::string board_after_stop =
+      line_text(kRoute, kLineStop + "indicatori_vmax, 1000, 1, 1, 1, 0, , , , 0\r\n");
   return {
       {"two independent problems in one text",
        line_text(kRoute, ""),
@@ -120,6 +136,47 @@ std::vector<Fixture> fixtures() {
        "[fine]\r\n",
        {{"read-failure", 25, File::kTrainDescription, 2, std::nullopt, 3},
         {"read-failure", 25, File::kTrainDescription, 4, std::nullopt}}},
+      // Check mode reads on after the builder's stop; what it places there
+      // the builder never meets. A collision with it is told with the code
+      // it gets once the earlier error is mended, but it is no stop: the
+      // builder places the abbattimento point and stops at the signal.
+      {"an object placed after the line description's stop",
+       board_after_stop,
+       "[generale]\r\nabbattimento, 1050, 0\r\nsegnale, 2000" + kSignal + "\r\n[fine]\r\n",
+       {{"outside-grid", 15, File::kLineDescription, 4, 99999, 4},
+        {"cell-taken", 7, File::kTrainDescription, 2, 1050, 5},
+        {"stopped-by-earlier-code", 15, File::kTrainDescription, 3, 2000, 4}}},
+      // The same for a signal: taken only in check's reading, and the row
+      // where the builder stops.
+      {"a signal on an object placed after the line description's stop",
+       board_after_stop,
+       "[generale]\r\nsegnale, 1000" + kSignal + "\r\n[fine]\r\n",
+       {{"outside-grid", 15, File::kLineDescription, 4, 99999, 4},
+        {"cell-taken", 16, File::kTrainDescription, 2, 1000, 5},
+        {"stopped-by-earlier-code", 15, File::kTrainDescription, 2, 1000, 4}}},
+      // 76 boards after the stop leave room for 2 stations once they are
+      // placed; the builder, without them, stores all three.
+      {"text boards placed after the line description's stop",
+       line_text(kRoute, kLineStop + text_boards(76)),
+       "[generale]\r\n" + station(1000, 2, 100) + station(2000, 2, 100) + station(15000, 2, 100) +
+           "segnale, 16000" + kSignal + "\r\n[fine]\r\n",
+       {{"outside-grid", 15, File::kLineDescription, 4, 99999, 4},
+        {"table-full", 10, File::kTrainDescription, 4, std::nullopt, 4},
+        {"stopped-by-earlier-code", 15, File::kTrainDescription, 5, 16000, 4}}},
+      // A stop for the end stage: the builder fills the last cells with the
+      // speed that runs there and fails on it, whatever rows follow.
+      {"the builder's end stage runs where it stops",
+       line_text(kRoute, ""),
+       "[generale]\r\nvelocita, 0, 2000\r\nsegnale, 99999" + kSignal +
+           "\r\nvelocita, 0, 80\r\n[fine]\r\n",
+       {{"outside-grid", 15, File::kTrainDescription, 3, 99999, 3},
+        {"read-failure", 25, File::kTrainDescription, 2, std::nullopt}}},
+      // ... and tests the progressives there, told once.
+      {"the end stage's progressives are told once",
+       line_text(kRoute + "progressiva chilometrica uno, 1025, 0, 0\r\n", ""),
+       "[generale]\r\nsegnale, 99999" + kSignal + "\r\n[fine]\r\n",
+       {{"outside-grid", 15, File::kTrainDescription, 2, 99999, 2},
+        {"off-step", 2, File::kLineDescription, 0, std::nullopt}}},
       {"every code of the finishing pass, not only the last",
        line_text(kRoute, ""),
        "[generale]\r\nabbattimento, 4800, 0\r\nabbattimento, 4750, 0\r\nabbattimento, 4700, 0\r\n"
@@ -200,7 +257,8 @@ TEST(CheckMode, TakenCellNamesTheObjectThatHoldsIt) {
 
 // Where the builder stops is told once per text, on its first code; a line
 // code that makes it skip the train description says so, and the train
-// description's own codes then carry no such note.
+// description's own codes then carry no such note: the object they meet
+// is one the builder never places.
 TEST(CheckMode, FirstCodeTellsWhereTheBuilderStops) {
   struct Row {
     const char* what;
@@ -229,7 +287,12 @@ TEST(CheckMode, FirstCodeTellsWhereTheBuilderStops) {
     EXPECT_EQ(line.notes.back().message, r.line_note);
     const Diagnostic& train = out.diagnostics.items[1];
     EXPECT_EQ(train.code, 16);
-    EXPECT_EQ(train.notes.size(), 1u);  // the holder only
+    ASSERT_EQ(train.notes.size(), 2u);
+    EXPECT_FALSE(train.notes[0].builder_stop || train.notes[1].builder_stop);
+    EXPECT_EQ(train.notes[1].at.file, File::kLineDescription);
+    EXPECT_EQ(train.notes[1].at.line, line.at.line);
+    EXPECT_NE(train.notes[1].message.find("never places that abbattimento point"),
+              std::string::npos);
   }
 }
 
