@@ -19,6 +19,8 @@
 #include <string_view>
 #include <vector>
 
+#include "compiler/check_mode.h"
+#include "compiler/diagnostic.h"
 #include "model/build_state.h"
 #include "model/cell_geometry.h"
 #include "model/error_code.h"
@@ -223,11 +225,51 @@ bool inside(const SourceOrigin& at, std::string_view line_text, std::string_view
   return at.line > 0 && length >= 0 && at.column >= 1 && at.column <= length + 1;
 }
 
+// What the builder recorded is told by `d`: the same code, at the line the
+// builder names (where it names one) and with its position.
+bool tells_record(const scenario::Diagnostic& d, const BuildState& st, int32_t code) {
+  const scenario::ErrorCodeInfo& info = *scenario::find_error_code(code);
+  // The finishing pass records its codes without a row; a fatal code has none.
+  const bool recorded = code == st.error_code;
+  const SourceOrigin at =
+      recorded && info.position != PositionRule::kCell ? st.error_origin : SourceOrigin{};
+  return d.severity == scenario::Severity::kError && d.code == code &&
+         (at.line == 0 || (d.at.file == at.file && d.at.line == at.line)) &&
+         (!recorded || !info.has_position() || !d.position_m ||
+          *d.position_m == st.error_position_m);
+}
+
+// The readers' check mode alone, without the builder's compile that check
+// runs beside it, knows where the builder stops: the code it records at a
+// row is among the readers' errors. The finishing pass, which meets the
+// objects check mode places after a stop as well, is left to that compile.
+void readers_agree(const BuildState& st, const ScenarioFiles& files, std::string_view line_text,
+                   std::string_view train_text) {
+  if (st.error_code == 0 ||
+      scenario::find_error_code(st.error_code)->position == PositionRule::kCell) {
+    return;
+  }
+  BuildState checked;
+  checked.scenario_name = st.scenario_name;
+  checked.train_code = st.train_code;
+  MemoryFileSystem fs;
+  fs.put(files.line_description, std::string(line_text));
+  fs.put(files.train_description, std::string(train_text));
+  scenario::DiagnosticList told;
+  scenario::CheckContext context{&told, nullptr};
+  scenario::memorizza_percorso(checked, fs, files, st.write_plan, &context);
+  CHECK_PROPERTY(std::any_of(told.items.begin(), told.items.end(),
+                             [&](const scenario::Diagnostic& d) {
+                               return tells_record(d, st, st.error_code);
+                             }),
+                 st);
+}
+
 // check runs the same compile in check mode plus its lint: it must survive
 // every input, point only into the texts, and count what compile recorded
-// among its errors, at the line compile names. Check always compiles with
-// the line plan, as the builder does; without it the curve rows go unread,
-// so the codes are compared only with the plan.
+// among its errors, at the line compile names and with its position. Check
+// always compiles with the line plan, as the builder does; without it the
+// curve rows go unread, so the codes are compared only with the plan.
 void check_agrees(const BuildState& st, const CompileResult& result, std::string_view line_text,
                   std::string_view train_text) {
   scenario::tools::CheckRequest req;
@@ -252,16 +294,9 @@ void check_agrees(const BuildState& st, const CompileResult& result, std::string
   if (st.write_plan == 0) return;
   for (const int32_t code : {st.error_code, result.fatal_code}) {
     if (code == 0) continue;
-    // The finishing pass records its codes without a row; a fatal code has none.
-    const bool has_row =
-        code == st.error_code && scenario::find_error_code(code)->position != PositionRule::kCell;
-    const SourceOrigin at = has_row ? st.error_origin : SourceOrigin{};
     CHECK_PROPERTY(
         std::any_of(ds.begin(), ds.end(),
-                    [&](const scenario::Diagnostic& d) {
-                      return d.severity == scenario::Severity::kError && d.code == code &&
-                             (at.line == 0 || (d.at.file == at.file && d.at.line == at.line));
-                    }),
+                    [&](const scenario::Diagnostic& d) { return tells_record(d, st, code); }),
         st);
   }
 }
@@ -307,7 +342,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     __builtin_trap();
   }
   check_outcome(st, result, fs, files, line_given, train_given);
-  if (line_given && train_given) check_agrees(st, result, line_text, train_text);
+  if (line_given && train_given) {
+    check_agrees(st, result, line_text, train_text);
+    readers_agree(st, files, line_text, train_text);
+  }
   // For the seed check: which outcome each input reached.
   static const bool report = std::getenv("SCENARIO_FUZZ_REPORT") != nullptr;
   if (report) {
