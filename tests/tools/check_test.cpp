@@ -21,6 +21,7 @@ namespace {
 
 using testing::run;
 using testing::TempDir;
+using testing::with;
 using testing::write_file;
 using File = SourceOrigin::File;
 
@@ -38,22 +39,7 @@ constexpr const char* kLine =
     "pendenza,   1350,    19\r\n"
     "[fine]\r\n";
 
-constexpr const char* kTrain =
-    "[generale]\r\n"
-    "numero vetture,    6\r\n"
-    "percentuale massa frenata,    110\r\n"
-    "sabbia,    300\r\n"
-    "orologio,    18              19            0 \r\n"
-    "[aderenze]\r\n"
-    "aderenza,       0,    90\r\n"
-    "[vel_limite]\r\n"
-    "velocita,   0,    80\r\n"
-    "[stazioni]\r\n"
-    "stazione,       0,  2,  700,  1, 1, 0,  4,1,0,  2,1,1,    1,  18,20, 0, VALDORNO\r\n"
-    "stazione,   10000,  6,  500,  1, 0, 0,  4,1,0,  2,1,1,    0,  18,30, 0, FINE\r\n"
-    "[segnali]\r\n"
-    "segnale,   5050,   1, 4, 1,  0, 0,    1,  3,1,0, 0\r\n"
-    "[fine]\r\n";
+constexpr const char* kTrain = testing::kSmallTrain;
 
 const std::string kSignal = "segnale,   5050,   1, 4, 1,  0, 0,    1,  3,1,0, 0\r\n";
 
@@ -63,15 +49,6 @@ std::string montagna_rows(int n) {
   std::string rows;
   for (int k = 0; k < n; ++k) rows += "montagna,   0,  0,  1\r\n";
   return rows;
-}
-
-std::string with(std::string text, const std::string& from, const std::string& to) {
-  const size_t at = text.find(from);
-  if (at == std::string::npos)
-    ADD_FAILURE() << "fixture has no '" << from << "'";
-  else
-    text.replace(at, from.size(), to);
-  return text;
 }
 
 CheckRequest request() {

@@ -3,6 +3,8 @@
 // Helpers shared by the scenario_tool tests: the scratch directory, files on
 // disk, compiled files built byte by byte, and a small XML checker.
 
+#include <gtest/gtest.h>
+
 #include <cctype>
 #include <cstdint>
 #include <cstdlib>
@@ -115,6 +117,37 @@ struct ToolRun {
   std::string out;
   std::string err;
 };
+
+/// A short train description that compiles and checks clean beside a small
+/// line description (each suite keeps its own); cases change one line with
+/// `with`.
+inline constexpr const char* kSmallTrain =
+    "[generale]\r\n"
+    "numero vetture,    6\r\n"
+    "percentuale massa frenata,    110\r\n"
+    "sabbia,    300\r\n"
+    "orologio,    18              19            0 \r\n"
+    "[aderenze]\r\n"
+    "aderenza,       0,    90\r\n"
+    "[vel_limite]\r\n"
+    "velocita,   0,    80\r\n"
+    "[stazioni]\r\n"
+    "stazione,       0,  2,  700,  1, 1, 0,  4,1,0,  2,1,1,    1,  18,20, 0, VALDORNO\r\n"
+    "stazione,   10000,  6,  500,  1, 0, 0,  4,1,0,  2,1,1,    0,  18,30, 0, FINE\r\n"
+    "[segnali]\r\n"
+    "segnale,   5050,   1, 4, 1,  0, 0,    1,  3,1,0, 0\r\n"
+    "[fine]\r\n";
+
+/// `text` with the first `from` replaced by `to`; a fixture without `from`
+/// fails the test, so that a case never passes on an unchanged text.
+inline std::string with(std::string text, const std::string& from, const std::string& to) {
+  const size_t at = text.find(from);
+  if (at == std::string::npos)
+    ADD_FAILURE() << "fixture has no '" << from << "'";
+  else
+    text.replace(at, from.size(), to);
+  return text;
+}
 
 inline ToolRun run(const std::vector<std::string>& args) {
   std::ostringstream out, err;
