@@ -315,12 +315,20 @@ std::string separators_of(std::string_view row) {
 /// when it is no whole number.
 std::optional<int64_t> item_value(std::string_view t) {
   if (t.empty()) return 0;
-  const bool minus = t[0] == '-';
-  const size_t from = (minus || t[0] == '+') ? 1 : 0;
   int64_t v = 0;
-  const auto [ptr, ec] = std::from_chars(t.data() + from, t.data() + t.size(), v);
-  if (ec != std::errc() || ptr != t.data() + t.size() || from == t.size()) return std::nullopt;
-  return minus ? -v : v;
+  const char* b = t.data() + (t[0] == '+' ? 1 : 0);
+  const auto [ptr, ec] = std::from_chars(b, t.data() + t.size(), v);
+  if (ec != std::errc() || ptr != t.data() + t.size()) return std::nullopt;
+  return v;
+}
+
+/// Index of the value named `name` in the row's kind, or -1.
+int value_index(RowId kind, std::string_view name) {
+  const RowKind& k = row_kind(kind);
+  for (size_t i = 0; i < k.values.size(); ++i) {
+    if (k.values[i].name == name) return static_cast<int>(i);
+  }
+  return -1;
 }
 
 /// What the builder keeps of a value outside its range, where that is not
@@ -329,11 +337,9 @@ std::optional<int64_t> item_value(std::string_view t) {
 std::string kept_as(RowId kind, std::string_view name, int64_t v,
                     const std::vector<std::optional<int64_t>>& row) {
   const auto named_value = [&](std::string_view n) -> std::optional<int64_t> {
-    const RowKind& k = row_kind(kind);
-    for (size_t i = 0; i < k.values.size() && i < row.size(); ++i) {
-      if (k.values[i].name == n) return row[i];
-    }
-    return std::nullopt;
+    const int i = value_index(kind, n);
+    return i >= 0 && static_cast<size_t>(i) < row.size() ? row[static_cast<size_t>(i)]
+                                                         : std::nullopt;
   };
   int64_t kept = v;
   std::string unit;
@@ -670,22 +676,7 @@ namespace {
 
 std::optional<int64_t> number(const LintedRow& r, size_t k) {
   if (k >= r.values.size()) return std::nullopt;
-  const std::string& t = r.values[k];
-  if (t.empty()) return 0;
-  int64_t v = 0;
-  const char* b = t.data() + (t[0] == '+' ? 1 : 0);
-  const auto [ptr, ec] = std::from_chars(b, t.data() + t.size(), v);
-  if (ec != std::errc() || ptr != t.data() + t.size()) return std::nullopt;
-  return v;
-}
-
-/// Index of the value named `name` in the row's kind, or -1.
-int value_index(RowId kind, std::string_view name) {
-  const RowKind& k = row_kind(kind);
-  for (size_t i = 0; i < k.values.size(); ++i) {
-    if (k.values[i].name == name) return static_cast<int>(i);
-  }
-  return -1;
+  return item_value(r.values[k]);
 }
 
 std::optional<int64_t> named(const LintedRow& r, std::string_view name) {

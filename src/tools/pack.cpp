@@ -101,21 +101,16 @@ bool is_builder(std::string_view bytes, uint64_t program_end) {
 }
 
 // A UTF-8 document reaches the player garbled, and check reads only the two
-// descriptions: check's encoding warnings, for the three others. Returns how
-// many it printed.
-std::size_t warn_about_encoding(const std::string& dir, const ScenarioTexts& texts,
-                                std::ostream& err) {
-  std::size_t warnings = 0;
+// descriptions: check's encoding warnings, for the three others.
+void warn_about_encoding(const std::string& dir, const ScenarioTexts& texts, std::ostream& err) {
   for (std::size_t k = static_cast<std::size_t>(TextKind::kNotes); k < kTextCount; ++k) {
     const CheckedTexts document{text_path(dir, k), crlf_text(texts.texts[k]), "", ""};
     for (const Diagnostic& d :
          lint_text(SourceOrigin::File::kLineDescription, document.line_text).diagnostics) {
       if (d.rule != "utf-8-text" && d.rule != "byte-order-mark") continue;
       print_diagnostic(d, document, err);
-      ++warnings;
     }
   }
-  return warnings;
 }
 
 // Writes the five texts into `dir` with CR LF ends, as unpack and example
